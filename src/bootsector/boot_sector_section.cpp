@@ -1,0 +1,7 @@
+#include "bootsector/boot_sector_section.h"
+
+namespace disklens {
+
+void PrintBootSectorInformation(ReportState& /*state*/) {}
+
+}  // namespace disklens

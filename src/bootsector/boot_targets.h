@@ -1,0 +1,30 @@
+// The partitions of one disk whose boot records the report decodes.
+#pragma once
+
+#include <cstdint>
+
+namespace disklens {
+
+struct BootTarget {
+  std::uint8_t fileSystemId = 0;
+  std::uint16_t id = 0;
+  std::uint32_t lba = 0;
+  std::uint32_t totalSectors = 0;
+};
+
+inline constexpr std::uint32_t BootTargetCapacity = 255;
+
+struct BootTargetList {
+  BootTarget rows[BootTargetCapacity];
+  std::uint32_t count = 0;
+};
+
+void ResetBootTargets(BootTargetList& list);
+// True for the file-system IDs that have a decoder; only the low 8 bits count.
+bool IsBootTargetType(std::uint32_t fileSystemId);
+// One row per start LBA: a second add of the same LBA only replaces the `id`.
+// A new LBA on a full list is dropped.
+void AddBootTarget(BootTargetList& list, std::uint8_t fileSystemId, std::uint16_t id,
+                   std::uint32_t totalSectors, std::uint32_t lba);
+
+}  // namespace disklens

@@ -1,0 +1,7 @@
+#include "gpt/gpt_section.h"
+
+namespace disklens {
+
+void PrintGptSection(ReportState& /*state*/) {}
+
+}  // namespace disklens

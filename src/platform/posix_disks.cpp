@@ -1,0 +1,134 @@
+#include "platform/posix_disks.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace disklens {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Splits a name into runs of digits and runs of other characters.
+std::vector<std::string> Runs(const std::string& s) {
+  std::vector<std::string> runs;
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t j = i;
+    while (j < s.size() && IsDigit(s[j]) == IsDigit(s[i])) ++j;
+    runs.push_back(s.substr(i, j - i));
+    i = j;
+  }
+  return runs;
+}
+
+int CompareDigits(const std::string& a, const std::string& b) {
+  const std::size_t za = a.find_first_not_of('0');
+  const std::size_t zb = b.find_first_not_of('0');
+  const std::string ta = za == std::string::npos ? "" : a.substr(za);
+  const std::string tb = zb == std::string::npos ? "" : b.substr(zb);
+  if (ta.size() != tb.size()) return ta.size() < tb.size() ? -1 : 1;
+  return ta.compare(tb);
+}
+
+std::string ReadFirstLine(const std::filesystem::path& p) {
+  std::ifstream in(p);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+bool Excluded(const std::filesystem::path& dir, const std::string& name) {
+  if (name.rfind("ram", 0) == 0 || name.rfind("zram", 0) == 0) return true;
+  if (name.rfind("sr", 0) == 0) return true;  // optical drives
+  // SCSI peripheral type 5 is a CD/DVD drive, whatever its name.
+  if (ReadFirstLine(dir / "device" / "type") == "5") return true;
+  if (name.rfind("loop", 0) == 0) {
+    std::error_code ec;
+    const bool hasBacking = std::filesystem::exists(dir / "loop" / "backing_file", ec) &&
+                            !ReadFirstLine(dir / "loop" / "backing_file").empty();
+    if (!hasBacking) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::vector<DiskSource> ParseDiskList(const std::string& list) {
+  std::vector<DiskSource> disks;
+  if (list.empty()) return disks;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = list.find(':', start);
+    std::string entry = list.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    DiskSource d;
+    const std::size_t at = entry.rfind('@');
+    if (at != std::string::npos) {
+      const std::string suffix = entry.substr(at + 1);
+      if (suffix == "512" || suffix == "1024" || suffix == "2048" || suffix == "4096") {
+        d.imageSectorSize = static_cast<std::uint32_t>(std::stoul(suffix));
+        entry.resize(at);
+      }
+    }
+    d.path = entry;
+    disks.push_back(d);
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return disks;
+}
+
+bool NaturalNameLess(const std::string& a, const std::string& b) {
+  const std::vector<std::string> ra = Runs(a);
+  const std::vector<std::string> rb = Runs(b);
+  for (std::size_t i = 0; i < ra.size() && i < rb.size(); ++i) {
+    int c;
+    if (IsDigit(ra[i][0]) && IsDigit(rb[i][0])) {
+      c = CompareDigits(ra[i], rb[i]);
+    } else if (ra[i].size() != rb[i].size()) {
+      c = ra[i].size() < rb[i].size() ? -1 : 1;
+    } else {
+      c = ra[i].compare(rb[i]);
+    }
+    if (c != 0) return c < 0;
+  }
+  if (ra.size() != rb.size()) return ra.size() < rb.size();
+  return a < b;
+}
+
+std::vector<DiskSource> ListSystemDisks(const std::string& sysBlock) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(sysBlock, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (!Excluded(entry.path(), name)) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end(), NaturalNameLess);
+  std::vector<DiskSource> disks;
+  for (const std::string& name : names) disks.push_back(DiskSource{"/dev/" + name, 512});
+  return disks;
+}
+
+std::vector<DiskSource> ConfiguredDisks() {
+  if (const char* list = std::getenv("DISKLENS_DISKS")) return ParseDiskList(list);
+  return ListSystemDisks("/sys/block");
+}
+
+std::optional<std::uint32_t> PhysicalDriveIndex(const char* path) {
+  static constexpr char kPrefix[] = "\\\\.\\PhysicalDrive";
+  const std::size_t n = sizeof kPrefix - 1;
+  if (path == nullptr || std::strncmp(path, kPrefix, n) != 0) return std::nullopt;
+  const char* digits = path + n;
+  if (*digits == '\0' || std::strlen(digits) > 9) return std::nullopt;
+  std::uint32_t value = 0;
+  for (const char* p = digits; *p != '\0'; ++p) {
+    if (!IsDigit(*p)) return std::nullopt;
+    value = value * 10 + static_cast<std::uint32_t>(*p - '0');
+  }
+  return value;
+}
+
+}  // namespace disklens

@@ -1,0 +1,337 @@
+#include "platform/posix_platform.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <linux/hdreg.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "disk/win9x/dkhlp32.h"
+#include "platform/geometry_reply.h"
+#include "platform/utf8.h"
+
+namespace disklens {
+
+namespace {
+
+constexpr LibraryHandle kDkhlp32Handle = 0xD1;
+constexpr std::size_t kPageSize = 4096;
+
+thread_local std::uint32_t t_lastError = 0;
+
+std::uint32_t ErrorFromErrno(int e) {
+  switch (e) {
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+      return kErrorFileNotFound;
+    case EACCES:
+    case EPERM:
+      return kErrorAccessDenied;
+    case EROFS:
+      return kErrorWriteProtect;
+    case EBADF:
+      return kErrorInvalidHandle;
+    case ENOMEM:
+      return kErrorNotEnoughMemory;
+    case EINVAL:
+      return kErrorInvalidParameter;
+    case EIO:
+      return kErrorCrc;
+    default:
+      return kErrorGenFailure;
+  }
+}
+
+void Fail(std::uint32_t error) { t_lastError = error; }
+
+}  // namespace
+
+Platform& NativePlatform() {
+  static PosixPlatform platform;
+  return platform;
+}
+
+PosixPlatform::PosixPlatform(bool asWin9x) : asWin9x_(asWin9x) {}
+
+PosixPlatform::PosixPlatform(std::vector<DiskSource> disks, bool asWin9x)
+    : asWin9x_(asWin9x), disksKnown_(true), disks_(std::move(disks)) {}
+
+PosixPlatform::~PosixPlatform() {
+  for (auto& [handle, file] : files_) ::close(file.fd);
+}
+
+const std::vector<DiskSource>& PosixPlatform::Disks() {
+  if (!disksKnown_) {
+    disks_ = ConfiguredDisks();
+    disksKnown_ = true;
+  }
+  return disks_;
+}
+
+Handle PosixPlatform::NewHandle() { return nextHandle_++; }
+
+bool PosixPlatform::GetVersionExA(OsVersionInfo& info) {
+  if (info.osVersionInfoSize != 148) return false;
+  info.platformId = asWin9x_ ? kVerPlatformWin32Windows : kVerPlatformWin32Nt;
+  info.majorVersion = asWin9x_ ? 4 : 6;
+  info.minorVersion = asWin9x_ ? 10 : 0;
+  return true;
+}
+
+std::uint32_t PosixPlatform::SetErrorMode(std::uint32_t mode) {
+  const std::uint32_t previous = errorMode_;
+  errorMode_ = mode;
+  return previous;
+}
+
+LibraryHandle PosixPlatform::LoadLibraryA(const char* name) {
+  if (name == nullptr || std::strcmp(name, "DKHLP32") != 0) {
+    Fail(kErrorFileNotFound);
+    return 0;
+  }
+  libraryLoaded_ = true;
+  return kDkhlp32Handle;
+}
+
+ProcAddress PosixPlatform::GetProcAddress(LibraryHandle library, std::uint16_t ordinal) {
+  if (library != kDkhlp32Handle || !libraryLoaded_) return nullptr;
+  return Dkhlp32Export(ordinal);
+}
+
+bool PosixPlatform::FreeLibrary(LibraryHandle library) {
+  if (library != kDkhlp32Handle || !libraryLoaded_) return false;
+  Dkhlp32Unload();
+  libraryLoaded_ = false;
+  return true;
+}
+
+Handle PosixPlatform::CreateMutexA() {
+  const Handle h = NewHandle();
+  mutexes_.emplace(h, std::make_unique<Mutex>());
+  return h;
+}
+
+std::uint32_t PosixPlatform::WaitForSingleObject(Handle handle, std::uint32_t /*milliseconds*/) {
+  const auto it = mutexes_.find(handle);
+  if (it == mutexes_.end()) {
+    Fail(kErrorInvalidHandle);
+    return kWaitFailed;
+  }
+  it->second->mutex.lock();
+  return kWaitObject0;
+}
+
+bool PosixPlatform::ReleaseMutex(Handle handle) {
+  const auto it = mutexes_.find(handle);
+  if (it == mutexes_.end()) {
+    Fail(kErrorInvalidHandle);
+    return false;
+  }
+  it->second->mutex.unlock();
+  return true;
+}
+
+bool PosixPlatform::CloseHandle(Handle handle) {
+  if (const auto f = files_.find(handle); f != files_.end()) {
+    const int rc = ::close(f->second.fd);
+    files_.erase(f);
+    if (rc != 0) Fail(ErrorFromErrno(errno));
+    return rc == 0;
+  }
+  if (mutexes_.erase(handle) != 0) return true;
+  Fail(kErrorInvalidHandle);
+  return false;
+}
+
+void* PosixPlatform::VirtualAlloc(std::size_t size) {
+  const std::size_t rounded = (size + kPageSize - 1) / kPageSize * kPageSize;
+  void* p = std::aligned_alloc(kPageSize, rounded == 0 ? kPageSize : rounded);
+  if (p == nullptr) {
+    Fail(kErrorNotEnoughMemory);
+    return nullptr;
+  }
+  std::memset(p, 0, rounded);
+  return p;
+}
+
+bool PosixPlatform::VirtualFree(void* address) {
+  std::free(address);
+  return true;
+}
+
+Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
+                                  std::uint32_t /*shareMode*/, std::uint32_t creationDisposition,
+                                  std::uint32_t /*flags*/) {
+  const std::optional<std::uint32_t> index = PhysicalDriveIndex(path);
+  const std::vector<DiskSource>& disks = Disks();
+  if (!index || creationDisposition != kOpenExisting || *index >= disks.size() ||
+      disks[*index].path.empty()) {
+    Fail(kErrorFileNotFound);
+    return kInvalidHandle;
+  }
+  const DiskSource& source = disks[*index];
+  const int mode = (desiredAccess & kGenericWrite) != 0 ? O_RDWR : O_RDONLY;
+  const int fd = ::open(source.path.c_str(), mode | O_CLOEXEC);
+  if (fd < 0) {
+    Fail(ErrorFromErrno(errno));
+    return kInvalidHandle;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISBLK(st.st_mode))) {
+    ::close(fd);
+    Fail(kErrorFileNotFound);
+    return kInvalidHandle;
+  }
+  File file;
+  file.fd = fd;
+  file.blockDevice = S_ISBLK(st.st_mode);
+  file.sectorSize = source.imageSectorSize;
+  if (file.blockDevice) {
+    int logical = 0;
+    if (::ioctl(fd, BLKSSZGET, &logical) == 0 && logical > 0) {
+      file.sectorSize = static_cast<std::uint32_t>(logical);
+    }
+  }
+  const Handle h = NewHandle();
+  files_.emplace(h, file);
+  return h;
+}
+
+std::uint32_t PosixPlatform::SetFilePointer(Handle handle, std::int32_t distanceLow,
+                                            std::int32_t* distanceHigh, std::uint32_t moveMethod) {
+  const auto it = files_.find(handle);
+  if (it == files_.end() || moveMethod != kFileBegin) {
+    Fail(it == files_.end() ? kErrorInvalidHandle : kErrorInvalidParameter);
+    return kInvalidSetFilePointer;
+  }
+  const std::uint64_t high = distanceHigh != nullptr ? static_cast<std::uint32_t>(*distanceHigh) : 0;
+  const std::uint64_t offset = (high << 32) | static_cast<std::uint32_t>(distanceLow);
+  if (distanceHigh != nullptr && *distanceHigh < 0) {
+    Fail(kErrorNegativeSeek);
+    return kInvalidSetFilePointer;
+  }
+  it->second.position = offset;
+  t_lastError = 0;
+  return static_cast<std::uint32_t>(offset);
+}
+
+bool PosixPlatform::ReadFile(Handle handle, void* buffer, std::uint32_t bytes,
+                             std::uint32_t* done) {
+  if (done != nullptr) *done = 0;
+  const auto it = files_.find(handle);
+  if (it == files_.end()) {
+    Fail(kErrorInvalidHandle);
+    return false;
+  }
+  File& f = it->second;
+  std::uint32_t total = 0;
+  auto* p = static_cast<std::uint8_t*>(buffer);
+  // A read that runs past the end of an image stops short; the caller sees the count.
+  while (total < bytes) {
+    const ssize_t n = ::pread(f.fd, p + total, bytes - total, static_cast<off_t>(f.position + total));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail(ErrorFromErrno(errno));
+      if (done != nullptr) *done = total;
+      f.position += total;
+      return false;
+    }
+    if (n == 0) break;
+    total += static_cast<std::uint32_t>(n);
+  }
+  f.position += total;
+  if (done != nullptr) *done = total;
+  return true;
+}
+
+bool PosixPlatform::WriteFile(Handle handle, const void* buffer, std::uint32_t bytes,
+                              std::uint32_t* done) {
+  if (done != nullptr) *done = 0;
+  const auto it = files_.find(handle);
+  if (it == files_.end()) {
+    Fail(kErrorInvalidHandle);
+    return false;
+  }
+  File& f = it->second;
+  std::uint32_t total = 0;
+  const auto* p = static_cast<const std::uint8_t*>(buffer);
+  while (total < bytes) {
+    const ssize_t n = ::pwrite(f.fd, p + total, bytes - total, static_cast<off_t>(f.position + total));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail(ErrorFromErrno(errno));
+      break;
+    }
+    if (n == 0) break;
+    total += static_cast<std::uint32_t>(n);
+  }
+  f.position += total;
+  if (done != nullptr) *done = total;
+  return total == bytes;
+}
+
+std::uint32_t PosixPlatform::GetLastError() { return t_lastError; }
+
+bool PosixPlatform::DeviceIoControl(Handle handle, std::uint32_t code, const void* /*in*/,
+                                    std::uint32_t /*inSize*/, void* out, std::uint32_t outSize,
+                                    std::uint32_t* returned) {
+  if (returned != nullptr) *returned = 0;
+  const auto it = files_.find(handle);
+  if (it == files_.end()) {
+    Fail(kErrorInvalidHandle);
+    return false;
+  }
+  const File& f = it->second;
+  SyntheticGeometry g;
+  g.sectorSize = f.sectorSize;
+  if (f.blockDevice) {
+    std::uint64_t size = 0;
+    if (::ioctl(f.fd, BLKGETSIZE64, &size) != 0) {
+      Fail(ErrorFromErrno(errno));
+      return false;
+    }
+    g.totalBytes = size;
+    struct hd_geometry geo {};
+    if (::ioctl(f.fd, HDIO_GETGEO, &geo) == 0 && geo.heads != 0 && geo.sectors != 0) {
+      g.heads = geo.heads;
+      g.sectorsPerTrack = geo.sectors;
+    }
+  } else {
+    struct stat st {};
+    if (::fstat(f.fd, &st) != 0) {
+      Fail(ErrorFromErrno(errno));
+      return false;
+    }
+    g.totalBytes = static_cast<std::uint64_t>(st.st_size);
+  }
+  std::uint32_t n = 0;
+  if (code == kIoctlDiskGetDriveGeometryEx) {
+    n = BuildGeometryExReply(g, static_cast<std::uint8_t*>(out), outSize);
+  } else if (code == kIoctlDiskGetDriveGeometry) {
+    n = BuildGeometryReply(g, static_cast<std::uint8_t*>(out), outSize);
+  } else {
+    Fail(kErrorNotSupported);
+    return false;
+  }
+  if (n == 0) {
+    Fail(kErrorInvalidParameter);
+    return false;
+  }
+  if (returned != nullptr) *returned = n;
+  return true;
+}
+
+std::int32_t PosixPlatform::WideCharToMultiByte(std::uint32_t /*codePage*/,
+                                                const std::uint16_t* src, std::int32_t srcUnits,
+                                                char* dst, std::int32_t dstSize) {
+  // The console's narrow encoding on Linux is UTF-8, whatever the code page asked.
+  return Utf16ToUtf8(src, srcUnits, dst, dstSize);
+}
+
+}  // namespace disklens

@@ -1,0 +1,73 @@
+// The Linux stand-ins for the Windows calls: \\.\PhysicalDriveN is the N-th disk
+// of ConfiguredDisks(), opened read-only unless write access is asked for;
+// positioned reads take the place of SetFilePointer and ReadFile.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix_disks.h"
+
+namespace disklens {
+
+class PosixPlatform : public Platform {
+ public:
+  // With `asWin9x` the platform says it is Windows 9x, so that the disks are
+  // reached through our DKHLP32 instead of the raw devices.
+  explicit PosixPlatform(bool asWin9x = false);
+  // Uses `disks` instead of ConfiguredDisks().
+  PosixPlatform(std::vector<DiskSource> disks, bool asWin9x);
+  ~PosixPlatform() override;
+
+  bool GetVersionExA(OsVersionInfo& info) override;
+  std::uint32_t SetErrorMode(std::uint32_t mode) override;
+  LibraryHandle LoadLibraryA(const char* name) override;
+  ProcAddress GetProcAddress(LibraryHandle library, std::uint16_t ordinal) override;
+  bool FreeLibrary(LibraryHandle library) override;
+  Handle CreateMutexA() override;
+  std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) override;
+  bool ReleaseMutex(Handle handle) override;
+  bool CloseHandle(Handle handle) override;
+  void* VirtualAlloc(std::size_t size) override;
+  bool VirtualFree(void* address) override;
+  Handle CreateFileA(const char* path, std::uint32_t desiredAccess, std::uint32_t shareMode,
+                     std::uint32_t creationDisposition, std::uint32_t flags) override;
+  std::uint32_t SetFilePointer(Handle handle, std::int32_t distanceLow, std::int32_t* distanceHigh,
+                               std::uint32_t moveMethod) override;
+  bool ReadFile(Handle handle, void* buffer, std::uint32_t bytes, std::uint32_t* done) override;
+  bool WriteFile(Handle handle, const void* buffer, std::uint32_t bytes,
+                 std::uint32_t* done) override;
+  std::uint32_t GetLastError() override;
+  bool DeviceIoControl(Handle handle, std::uint32_t code, const void* in, std::uint32_t inSize,
+                       void* out, std::uint32_t outSize, std::uint32_t* returned) override;
+  std::int32_t WideCharToMultiByte(std::uint32_t codePage, const std::uint16_t* src,
+                                   std::int32_t srcUnits, char* dst, std::int32_t dstSize) override;
+
+ private:
+  struct File {
+    int fd = -1;
+    bool blockDevice = false;
+    std::uint32_t sectorSize = 512;
+    std::uint64_t position = 0;
+  };
+  struct Mutex {
+    std::recursive_mutex mutex;
+  };
+
+  const std::vector<DiskSource>& Disks();
+  Handle NewHandle();
+
+  bool asWin9x_;
+  bool disksKnown_ = false;
+  std::vector<DiskSource> disks_;
+  std::uint32_t errorMode_ = 0;
+  bool libraryLoaded_ = false;
+  Handle nextHandle_ = 0x100;
+  std::map<Handle, File> files_;
+  std::map<Handle, std::unique_ptr<Mutex>> mutexes_;
+};
+
+}  // namespace disklens

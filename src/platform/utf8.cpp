@@ -1,0 +1,46 @@
+#include "platform/utf8.h"
+
+namespace disklens {
+
+std::int32_t Utf16ToUtf8(const std::uint16_t* src, std::int32_t srcUnits, char* dst,
+                         std::int32_t dstSize) {
+  if (src == nullptr || dst == nullptr || srcUnits <= 0 || dstSize <= 0) return 0;
+  std::int32_t out = 0;
+  for (std::int32_t i = 0; i < srcUnits; ++i) {
+    std::uint32_t cp = src[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF) {
+      if (i + 1 >= srcUnits || src[i + 1] < 0xDC00 || src[i + 1] > 0xDFFF) return 0;
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (src[i + 1] - 0xDC00u);
+      ++i;
+    } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
+      return 0;
+    }
+    unsigned char bytes[4];
+    std::int32_t n;
+    if (cp < 0x80) {
+      bytes[0] = static_cast<unsigned char>(cp);
+      n = 1;
+    } else if (cp < 0x800) {
+      bytes[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
+      bytes[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+      n = 2;
+    } else if (cp < 0x10000) {
+      bytes[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
+      bytes[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+      bytes[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+      n = 3;
+    } else {
+      bytes[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
+      bytes[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+      bytes[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+      bytes[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+      n = 4;
+    }
+    if (out + n > dstSize) return 0;
+    for (std::int32_t k = 0; k < n; ++k) dst[out + k] = static_cast<char>(bytes[k]);
+    out += n;
+  }
+  return out;
+}
+
+}  // namespace disklens

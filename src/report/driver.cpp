@@ -1,0 +1,73 @@
+#include "report/driver.h"
+
+#include <cstring>
+#include <strings.h>
+
+#include "bootsector/boot_sector_section.h"
+#include "disk/session.h"
+#include "gpt/gpt_section.h"
+#include "report/embr_section.h"
+#include "report/mbr_section.h"
+#include "report/output.h"
+
+namespace disklens {
+
+namespace {
+
+constexpr std::uint32_t kDiskCount = 32;
+
+void PrintBanner(const std::tm* now) {
+  Print("\nDISKLENS 1.15\n");
+  Print("%s\n\n", kNotice);
+  if (now == nullptr) {
+    Print("Run date: unknown\n");
+    return;
+  }
+  Print("Run date: %02i/%02i/%04i %i:%02i\n", now->tm_mon + 1, now->tm_mday, now->tm_year + 1900,
+        now->tm_hour, now->tm_min);
+}
+
+}  // namespace
+
+bool IsAllOption(int argc, const char* const* argv) {
+  return argc == 2 && argv != nullptr && argv[1] != nullptr && strcasecmp(argv[1], "/all") == 0;
+}
+
+void ReportDisk(ReportState& state, std::uint32_t index) {
+  ResetBootTargets(state.bootTargets);
+  state.diskNumber = static_cast<std::uint8_t>(0x80 + index);
+  // The program never writes, so it asks for read access only.
+  state.disk = OpenDiskDevice(index, kKindHardDisk, kGenericRead);
+  if (state.disk == nullptr) return;
+  PrintMbrSection(state);
+  PrintEmbrSection(state);
+  PrintGptSection(state);
+  if (state.bootTargets.count != 0) PrintBootSectorInformation(state);
+  CloseDiskDevice(state.disk);
+  state.disk = nullptr;
+}
+
+int RunProgram(int argc, const char* const* argv, const std::tm* now) {
+  static ReportState state;
+  state = ReportState{};
+  state.allOption = IsAllOption(argc, argv);
+  Platform& os = CurrentPlatform();
+  // Page-aligned, so that section reads go straight into place.
+  state.workBuffer = static_cast<std::uint8_t*>(os.VirtualAlloc(kWorkBufferSize));
+  if (state.workBuffer == nullptr) {
+    Print("\nNot enough memory for allocate!\n");
+    std::fflush(ReportOutput());
+    return 1;
+  }
+  std::memset(state.workBuffer, 0, kWorkBufferSize);
+  StartDiskAccess(1);
+  PrintBanner(now);
+  for (std::uint32_t index = 0; index < kDiskCount; ++index) ReportDisk(state, index);
+  EndDiskAccess();
+  os.VirtualFree(state.workBuffer);
+  state.workBuffer = nullptr;
+  std::fflush(ReportOutput());
+  return 0;
+}
+
+}  // namespace disklens

@@ -1,0 +1,22 @@
+// The program's spine: start-up, the pass over the 32 BIOS disk numbers, tear-down.
+#pragma once
+
+#include <ctime>
+
+#include "report/report_state.h"
+
+namespace disklens {
+
+inline constexpr char kNotice[] = "Copyright (c) 2026 the DISKLENS developers. Reads disks; never writes.";
+
+// True when the command line is exactly one argument equal to "/all" in any case.
+bool IsAllOption(int argc, const char* const* argv);
+
+// The whole run; `now` is the local time read at start (null when unknown).
+// Returns the exit code.
+int RunProgram(int argc, const char* const* argv, const std::tm* now);
+
+// One disk number's pass: index 0 to 31.
+void ReportDisk(ReportState& state, std::uint32_t index);
+
+}  // namespace disklens

@@ -1,0 +1,7 @@
+#include "report/embr_section.h"
+
+namespace disklens {
+
+void PrintEmbrSection(ReportState& /*state*/) {}
+
+}  // namespace disklens

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "report/report_state.h"
+
+namespace disklens {
+
+// Prints the EMBR with its MPT, MBFT and MDT tables, when LBA 1 or 2 holds one.
+void PrintEmbrSection(ReportState& state);
+
+}  // namespace disklens

@@ -1,0 +1,32 @@
+// The run's state that the sections of a disk's pass share.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "bootsector/boot_targets.h"
+#include "disk/device.h"
+
+namespace disklens {
+
+// 128 sectors of 4,096 bytes: the largest read of a pass.
+inline constexpr std::size_t kWorkBufferSize = 0x80000;
+
+struct ReportState {
+  bool allOption = false;
+  std::uint8_t* workBuffer = nullptr;  // kWorkBufferSize bytes
+  std::uint8_t diskNumber = 0x80;
+  DiskDevice* disk = nullptr;
+  BootTargetList bootTargets;
+};
+
+// "HD%i" of every section.
+inline int HdNumber(const ReportState& state) { return state.diskNumber - 0x80; }
+
+// Reads `sectorCount` sectors at `lba` into the WorkBuffer at `offset`, in one
+// ReadSectors call, but never more sectors than fit behind `offset` (disks with
+// sectors above 4,096 bytes get fewer). The number of bytes read, 0 on failure.
+std::size_t ReadIntoWorkBuffer(ReportState& state, std::uint64_t lba, std::uint32_t sectorCount,
+                               std::size_t offset = 0);
+
+}  // namespace disklens
