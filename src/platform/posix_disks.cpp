@@ -34,6 +34,23 @@ int CompareDigits(const std::string& a, const std::string& b) {
   return ta.compare(tb);
 }
 
+// The drive letters of sd, hd, vd and xvd disks count like digits: sdz is disk
+// 25 and sdaa disk 26, so "sdaa" becomes "sd26".
+std::string DiskLetterAsNumber(const std::string& name) {
+  for (const char* family : {"xvd", "sd", "hd", "vd"}) {
+    const std::size_t n = std::strlen(family);
+    if (name.size() <= n || name.compare(0, n, family) != 0) continue;
+    std::uint64_t index = 0;
+    bool letters = true;
+    for (std::size_t i = n; i < name.size() && letters; ++i) {
+      letters = name[i] >= 'a' && name[i] <= 'z' && index < (1ull << 40);
+      index = index * 26 + static_cast<std::uint64_t>(name[i] - 'a' + 1);
+    }
+    if (letters) return std::string(family) + std::to_string(index - 1);
+  }
+  return name;
+}
+
 std::string ReadFirstLine(const std::filesystem::path& p) {
   std::ifstream in(p);
   std::string line;
@@ -82,14 +99,16 @@ std::vector<DiskSource> ParseDiskList(const std::string& list) {
 }
 
 bool NaturalNameLess(const std::string& a, const std::string& b) {
-  const std::vector<std::string> ra = Runs(a);
-  const std::vector<std::string> rb = Runs(b);
+  const std::vector<std::string> ra = Runs(DiskLetterAsNumber(a));
+  const std::vector<std::string> rb = Runs(DiskLetterAsNumber(b));
   for (std::size_t i = 0; i < ra.size() && i < rb.size(); ++i) {
+    const bool da = IsDigit(ra[i][0]);
+    const bool db = IsDigit(rb[i][0]);
     int c;
-    if (IsDigit(ra[i][0]) && IsDigit(rb[i][0])) {
+    if (da && db) {
       c = CompareDigits(ra[i], rb[i]);
-    } else if (ra[i].size() != rb[i].size()) {
-      c = ra[i].size() < rb[i].size() ? -1 : 1;
+    } else if (da != db) {
+      c = da ? -1 : 1;
     } else {
       c = ra[i].compare(rb[i]);
     }

@@ -18,7 +18,8 @@ struct DiskSource {
 // an entry gives an image's sector size.
 std::vector<DiskSource> ParseDiskList(const std::string& list);
 
-// Orders block device names naturally: letters by length first, digit runs by value
+// Orders block device names naturally: digit runs by value, drive letters as
+// numbers, everything else alphabetically
 // (sda, sdb, sdaa; nvme0n1, nvme1n1, nvme10n1).
 bool NaturalNameLess(const std::string& a, const std::string& b);
 
