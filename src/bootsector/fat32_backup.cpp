@@ -1,0 +1,39 @@
+#include "bootsector/fat32_backup.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace disklens {
+
+namespace {
+
+constexpr std::size_t kBackupNumberOffset = 0x32;
+constexpr std::uint16_t kNoBackup = 0xFFFF;
+constexpr std::uint16_t kDefaultBackup = 6;
+
+}  // namespace
+
+ByteView PlaceFat32Backup(ReportState& state, const BootTarget& row, ByteView primary) {
+  const std::size_t offset = primary.size > kBackupAreaOffset ? primary.size : kBackupAreaOffset;
+  const std::size_t room = primary.size > kBackupAreaSize ? primary.size : kBackupAreaSize;
+  if (offset + room > kWorkBufferSize) return ByteView{};  // sectors no disk has
+  std::uint8_t* area = state.workBuffer + offset;
+  std::memset(area, 0, room);
+
+  const std::uint16_t number = primary.U16(kBackupNumberOffset);
+  if (number == kNoBackup) {
+    std::memcpy(area, primary.data, primary.size);
+    return ByteView{area, primary.size};
+  }
+  const std::uint64_t lba =
+      static_cast<std::uint64_t>(row.lba) + (number == 0 ? kDefaultBackup : number);
+  const std::size_t read = ReadIntoWorkBuffer(state, lba, 1, offset);
+  if (read == 0) {
+    // A read that failed part way may have left some bytes; show none of them.
+    std::memset(area, 0, room);
+    return ByteView{area, room};
+  }
+  return ByteView{area, read};
+}
+
+}  // namespace disklens
