@@ -71,8 +71,8 @@ inline bool HasTool(const std::string& tool) {
   return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-inline bool Run(const std::string& command) {
-  return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+inline bool RunQuiet(const std::string& command) {
+  return std::system(("{ " + command + "; } >/dev/null 2>&1").c_str()) == 0;
 }
 
 // What a command prints on standard output.
@@ -120,7 +120,7 @@ class TempDir {
     if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~TempDir() {
-    if (!path_.empty()) Run("rm -rf '" + path_ + "'");
+    if (!path_.empty()) RunQuiet("rm -rf '" + path_ + "'");
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
