@@ -39,12 +39,13 @@ std::int32_t ProbeSuperblocks(DiskDevice* disk, std::uint64_t lba) {
   if (!ReadProbeSector(disk, lba, kReiserSector, buffer, sector)) return kKindNothing;
   if (IsReiserFsSuperblock(sector)) return kKindReiserFs;
 
-  // The swap signature ends the first 4 KiB page. With larger sectors that page
-  // is only part of the first sector and "the sector before it" lies outside
-  // the partition, so there is nothing to read.
-  if (s > kSwapPageBytes) return kKindNothing;
+  // The swap signature ends the first 4 KiB page, in the sector that ends it.
+  // Above 4 KiB a sector holds more than the page and that sector would lie
+  // before the partition, so the test is left out.
+  if (s > kSwapPageBytes || s < 10) return kKindNothing;
   if (!ReadProbeSector(disk, lba, kSwapPageBytes / s - 1, buffer, sector)) return kKindNothing;
-  if (s >= 10 && (sector.Matches(s - 10, "SWAPSPACE2", 10) || sector.Matches(s - 10, "SWAP_SPACE", 10))) {
+  const std::size_t tail = s - 10u;
+  if (sector.Matches(tail, "SWAPSPACE2", 10) || sector.Matches(tail, "SWAP_SPACE", 10)) {
     return kKindSwap;
   }
   return kKindNothing;

@@ -15,7 +15,9 @@ struct Expected {
 };
 
 inline Expected ExpectedFor(const std::string& family, const std::string& version) {
-  if (family == "vfat") return version == "FAT32" ? Expected{kKindFat32, 0x0B} : Expected{kKindFat, 0x06};
+  if (family == "vfat") {
+    return version == "FAT32" ? Expected{kKindFat32, 0x0B} : Expected{kKindFat, 0x06};
+  }
   if (family == "ntfs") return {kKindNtfs, 0x07};
   if (family == "exfat") return {kKindExfat, 0x07};
   if (family == "BitLocker") return {kKindBitLocker, 0x07};

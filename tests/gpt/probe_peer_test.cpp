@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -51,6 +52,23 @@ std::string ReadText(const std::string& path) {
   return text.str();
 }
 
+// The first `limit` bytes of an image, decompressed through a temporary file.
+std::vector<std::uint8_t> ImageHead(const test::TempDir& dir, const std::string& name,
+                                    std::size_t limit) {
+  const std::string image = dir.File(name + ".img");
+  if (!test::RunQuiet("xz -dc '" + kPeer + "/images-fs/" + name + ".img.xz' | head -c " +
+                      std::to_string(limit) + " > '" + image + "'")) {
+    return {};
+  }
+  std::vector<std::uint8_t> head = test::ReadHead(image, limit);
+  std::remove(image.c_str());
+  return head;
+}
+
+std::string FamilyOf(const std::string& name) {
+  return test::UdevValue(ReadText(kPeer + "/expected/low-probe-" + name), "ID_FS_TYPE");
+}
+
 // Images whose probe result differs from their blkid family, each because of
 // a rule of the probe that blkid does not share.
 const std::map<std::string, std::pair<test::Expected, const char*>>& Exceptions() {
@@ -80,12 +98,8 @@ TEST(ProbePeerImages, FamiliesWeProbeGiveTheirIdsAndOthersGiveNone) {
     if (exception != Exceptions().end()) want = exception->second.first;
     if (want.id != 0) ++probedFamilies;
 
-    const std::string image = dir.File(name + ".img");
-    ASSERT_TRUE(test::RunQuiet("xz -dc '" + kPeer + "/images-fs/" + name + ".img.xz' | head -c " +
-                               std::to_string(kHead) + " > '" + image + "'"))
-        << name;
-    const std::vector<std::uint8_t> head = test::ReadHead(image, kHead);
-    std::remove(image.c_str());
+    const std::vector<std::uint8_t> head = ImageHead(dir, name, kHead);
+    ASSERT_FALSE(head.empty()) << name;
     test::ProbeDisk d(kStart * 512 + 2 * kHead);
     d.Place(kStart, head);
     const ProbeResult r = ProbePartition(d.Device(), kStart);
@@ -96,6 +110,31 @@ TEST(ProbePeerImages, FamiliesWeProbeGiveTheirIdsAndOthersGiveNone) {
     EXPECT_EQ(id, want.id) << name << " (" << family << ") " << why;
   }
   EXPECT_GT(probedFamilies, 30);
+}
+
+// CD images as whole disks of 2,048-byte sectors: the volume descriptor at LBA 16.
+TEST(ProbePeerImages, Iso9660AsAWholeDiskIsFoundButHasNoId) {
+  const std::vector<std::string> names = ImageNames();
+  if (names.empty()) GTEST_SKIP() << "no peer images at " << kPeer << "/images-fs";
+  if (!test::HasTool("xz")) GTEST_SKIP() << "xz is not installed";
+  test::TempDir dir;
+  ASSERT_TRUE(dir.Ok());
+  int isos = 0;
+  for (const std::string& name : names) {
+    if (FamilyOf(name) != "iso9660") continue;
+    ++isos;
+    const std::vector<std::uint8_t> head = ImageHead(dir, name, 64u << 10);
+    ASSERT_FALSE(head.empty()) << name;
+    test::ProbeDisk d(1u << 20, 2048);
+    d.Place(0, head);
+    const ProbeResult r = ProbePartition(d.Device(), 0);
+    EXPECT_EQ(r.status, kProbeOk) << name;
+    EXPECT_EQ(r.kind, kKindIso9660) << name;
+    std::uint16_t id = 0xFFFF;
+    EXPECT_EQ(ProbePartitionType(d.Device(), 0, 0, id), kProbeOk) << name;
+    EXPECT_EQ(id, 0) << name;
+  }
+  EXPECT_GT(isos, 3);
 }
 
 }  // namespace

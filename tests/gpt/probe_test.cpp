@@ -355,6 +355,41 @@ TEST(ProbePartition, SectorsAbove4096BytesSkipTheSwapTestAndNeverReadBeforeThePa
   EXPECT_EQ(IdAt(d, start), 0x83);
 }
 
+void PutU32Be(std::uint8_t* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+}
+
+TEST(ProbePartition, RefsAndHfsPlusVolumesAsTheirFormatsLayThemOut) {
+  ProbeDisk d(kDiskBytes);
+  // ReFS volume boot record: no jump, no 0x55 0xAA; "FSRS" checksum block at
+  // 0x10; 512-byte sectors and 8 sectors a cluster; version 3.4.
+  std::uint8_t* refs = d.Sector(kStart);
+  d.Text(kStart * 512 + 3, std::string("ReFS\0\0\0\0FSRS", 12));
+  refs[0x20] = 0x00;
+  refs[0x21] = 0x02;
+  refs[0x24] = 8;
+  refs[0x28] = 3;
+  refs[0x29] = 4;
+  EXPECT_EQ(KindAt(d), kKindRefs);
+  EXPECT_EQ(IdAt(d), 0x07);
+
+  // HFS+ volume header at byte 1024, big-endian: "H+", version 4, attributes,
+  // last mounted by "10.0", 4,096-byte allocation blocks; the boot blocks are zero.
+  const std::uint64_t hfs = 3 * kStart;
+  std::uint8_t* header = d.At(hfs * 512 + 1024);
+  header[0] = 'H';
+  header[1] = '+';
+  header[3] = 4;
+  PutU32Be(header + 4, 0x80000100u);
+  d.Text(hfs * 512 + 1024 + 8, "10.0");
+  PutU32Be(header + 0x28, 4096);
+  EXPECT_EQ(KindAt(d, hfs), kKindHfsPlus);
+  EXPECT_EQ(IdAt(d, hfs), 0xAF);
+  header[1] = 'X';  // HFSX
+  header[3] = 5;
+  EXPECT_EQ(IdAt(d, hfs), 0xAF);
+}
+
 TEST(KindToPartitionType, GivesTheIdOfEachKindAndNoneForTheRest) {
   const std::pair<std::int32_t, std::int32_t> table[] = {
       {0x0001, 0x06}, {0x000B, 0x0B}, {0x0007, 0x07}, {0x0207, 0x07}, {0x0307, 0x07},
