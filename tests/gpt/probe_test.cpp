@@ -390,14 +390,5 @@ TEST(ProbePartition, RefsAndHfsPlusVolumesAsTheirFormatsLayThemOut) {
   EXPECT_EQ(IdAt(d, hfs), 0xAF);
 }
 
-TEST(KindToPartitionType, GivesTheIdOfEachKindAndNoneForTheRest) {
-  const std::pair<std::int32_t, std::int32_t> table[] = {
-      {0x0001, 0x06}, {0x000B, 0x0B}, {0x0007, 0x07}, {0x0207, 0x07}, {0x0307, 0x07},
-      {0x2000, 0x07}, {0x0083, 0x83}, {0x0183, 0x83}, {0x0283, 0x83}, {0x0082, 0x82},
-      {0x00AF, 0xAF}, {0x9660, -1},   {-1, -1},       {0, -1},        {0x0107, -1},
-      {0x0006, -1}};
-  for (const auto& [kind, id] : table) EXPECT_EQ(KindToPartitionType(kind), id) << kind;
-}
-
 }  // namespace
 }  // namespace disklens
