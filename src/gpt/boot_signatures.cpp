@@ -1,0 +1,81 @@
+#include "gpt/boot_signatures.h"
+
+#include <cstring>
+
+namespace disklens {
+
+namespace {
+
+// The first `length` bytes of a view (all of it when shorter).
+ByteView Prefix(ByteView view, std::size_t length) {
+  return ByteView{view.data, view.size < length ? view.size : length};
+}
+
+char AsciiLower(std::uint8_t c) {
+  return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+}
+
+}  // namespace
+
+bool ContainsBytes(ByteView area, const void* pattern, std::size_t length) {
+  if (length > area.size) return false;
+  for (std::size_t i = 0; i + length <= area.size; ++i) {
+    if (area.Matches(i, pattern, length)) return true;
+  }
+  return false;
+}
+
+bool MatchesAnyCase(ByteView sector, std::size_t offset, const char* text, std::size_t length) {
+  if (!sector.Has(offset, length)) return false;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (AsciiLower(sector.data[offset + i]) != AsciiLower(static_cast<std::uint8_t>(text[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool HasBootSignature(ByteView sector) {
+  return sector.Has(510, 2) && sector.U8(510) == 0x55 && sector.U8(511) == 0xAA;
+}
+
+bool IsMarkedAsMbr(ByteView sector) {
+  // The mark may start anywhere from 0x130 to 0x1B0, so the area is 136 bytes.
+  return sector.Has(0x1C, 4) && sector.U32(0x1C) == 0 &&
+         ContainsBytes(Prefix(sector.From(0x130), 136), "MBR-help", 8);
+}
+
+bool IsNtfsBootSector(ByteView sector) { return MatchesAnyCase(sector, 3, "NTFS", 4); }
+
+bool IsFat32BootSector(ByteView sector) {
+  return MatchesAnyCase(sector, 0x52, "FAT", 3) && !IsMarkedAsMbr(sector);
+}
+
+bool IsBitLockerBootSector(ByteView sector) { return sector.Matches(3, "-FVE-FS-", 8); }
+
+bool IsFatBootSector(ByteView sector) {
+  const bool fatText = MatchesAnyCase(sector, 0x36, "FAT", 3);
+  const bool fatShape = sector.Has(0x15, 1) && sector.U8(0x10) == 2 && sector.U8(0x15) >= 0xF0;
+  return (fatText || fatShape) && !IsMarkedAsMbr(sector);
+}
+
+bool IsGrubBootSector(ByteView sector) {
+  // GRUB 2's boot.img jumps by 0x63 and names itself; GRUB Legacy's stage1
+  // keeps its version 3.2 at 0x3E.
+  const bool grub2 = sector.Has(0, 2) && sector.U8(0) == 0xEB && sector.U8(1) == 0x63 &&
+                     ContainsBytes(Prefix(sector, 511), "GRUB", 4);
+  const bool legacy = sector.Has(0x3E, 2) && sector.U16(0x3E) == 0x0203;
+  return grub2 || legacy;
+}
+
+bool IsLiloBootSector(ByteView sector) { return sector.Matches(6, "LILO", 4); }
+
+bool IsSyslinuxBootSector(ByteView sector) {
+  return HasBootSignature(sector) && sector.Matches(3, "SYSLINUX", 8);
+}
+
+bool IsRefsBootSector(ByteView sector) { return sector.Matches(3, "ReFS\0\0\0\0", 8); }
+
+bool IsExfatBootSector(ByteView sector) { return MatchesAnyCase(sector, 3, "EXFAT   ", 8); }
+
+}  // namespace disklens
