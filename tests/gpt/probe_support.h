@@ -17,6 +17,7 @@
 #include "disk/device.h"
 #include "disk/session.h"
 #include "platform/fake_platform.h"
+#include "support/temp_dir.h"
 
 namespace disklens::test {
 
@@ -110,25 +111,5 @@ inline std::vector<std::uint8_t> ReadHead(const std::string& path, std::size_t l
   bytes.resize(static_cast<std::size_t>(in.gcount()));
   return bytes;
 }
-
-// A temporary directory, removed with everything in it.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
-                          "/disklens-probe-XXXXXX";
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~TempDir() {
-    if (!path_.empty()) RunQuiet("rm -rf '" + path_ + "'");
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  bool Ok() const { return !path_.empty(); }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 }  // namespace disklens::test
