@@ -37,13 +37,13 @@ class DiskImage {
 
   void U8(std::uint64_t offset, std::uint8_t v) { bytes_.at(offset) = v; }
   void U16(std::uint64_t offset, std::uint16_t v) {
-    for (int i = 0; i < 2; ++i) bytes_.at(offset + i) = static_cast<std::uint8_t>(v >> (8 * i));
+    for (unsigned i = 0; i < 2; ++i) bytes_.at(offset + i) = static_cast<std::uint8_t>(v >> (8 * i));
   }
   void U32(std::uint64_t offset, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes_.at(offset + i) = static_cast<std::uint8_t>(v >> (8 * i));
+    for (unsigned i = 0; i < 4; ++i) bytes_.at(offset + i) = static_cast<std::uint8_t>(v >> (8 * i));
   }
   void U64(std::uint64_t offset, std::uint64_t v) {
-    for (int i = 0; i < 8; ++i) bytes_.at(offset + i) = static_cast<std::uint8_t>(v >> (8 * i));
+    for (unsigned i = 0; i < 8; ++i) bytes_.at(offset + i) = static_cast<std::uint8_t>(v >> (8 * i));
   }
   void Text(std::uint64_t offset, const std::string& s) {
     std::memcpy(bytes_.data() + offset, s.data(), s.size());
