@@ -217,7 +217,11 @@ INSTANTIATE_TEST_SUITE_P(
         "start=20000, size=3000, type=6\n"
         "start=30000, size=5000, type=83\n"
         "start=40000, size=7000, type=c\n"
-        "start=50000, size=8000, type=7\n"));
+        "start=50000, size=8000, type=7\n"),
+    [](const testing::TestParamInfo<const char*>& param) {
+      return param.index == 0 ? std::string("ExtendedSecondOfThree")
+                             : std::string("ExtendedSecondOfFourWithFiveLogicals");
+    });
 
 TEST(PeerImage, MbrmanChainOfFiveEbrs) {
   // Beside the project root, or beside the folder of worktrees.
