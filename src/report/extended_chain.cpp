@@ -1,0 +1,99 @@
+#include "report/extended_chain.h"
+
+#include <cinttypes>
+#include <set>
+
+#include "disk/transfer.h"
+#include "platform/platform.h"
+#include "report/output.h"
+#include "report/partition_row.h"
+#include "report/partition_types.h"
+
+namespace disklens {
+
+namespace {
+
+// Two sectors of up to 4,096 bytes; more when the disk's sectors are larger.
+constexpr std::size_t kChainBufferSize = 8192;
+constexpr std::size_t kIdByteOffset = 512;
+
+// The chain's own buffer, so that sector 0 stays in the WorkBuffer meanwhile.
+class ChainBuffer {
+ public:
+  explicit ChainBuffer(std::size_t size)
+      : data_(static_cast<std::uint8_t*>(CurrentPlatform().VirtualAlloc(size))) {}
+  ~ChainBuffer() {
+    if (data_ != nullptr) CurrentPlatform().VirtualFree(data_);
+  }
+  ChainBuffer(const ChainBuffer&) = delete;
+  ChainBuffer& operator=(const ChainBuffer&) = delete;
+  std::uint8_t* Data() const { return data_; }
+
+ private:
+  std::uint8_t* data_;
+};
+
+// Prints the EBR's rows and collects its logical partitions. True when it
+// links on; `offset` then holds the link.
+bool WalkEbr(ReportState& state, ByteView ebr, std::uint32_t ebrLba,
+             std::uint16_t partitionNumber, std::uint32_t& offset) {
+  bool linked = false;
+  for (int j = 0; j < 4; ++j) {
+    const MbrPartitionEntry entry = ReadPartitionEntry(ebr, j);
+    Print("\n");
+    PrintPartitionRow(entry, j);
+    if (IsMbrExtendedType(entry.type) && !linked) {
+      // Only the first link of an EBR is followed.
+      offset = entry.startLba;
+      linked = true;
+    } else if (IsBootTargetType(entry.type)) {
+      const auto id = static_cast<std::uint16_t>(
+          state.allOption ? partitionNumber * 256u + ebr.U8(kIdByteOffset) : 0u);
+      AddBootTarget(state.bootTargets, entry.type, id, entry.sectorCount,
+                    ebrLba + entry.startLba);
+    }
+  }
+  return linked;
+}
+
+}  // namespace
+
+void PrintExtendedChain(ReportState& state, std::uint32_t baseLba, std::uint16_t partitionNumber) {
+  Print("%s", kMbrTableFrame);
+  Print("\n                         Volume Information");
+  Print("%s", kMbrTableRule);
+  DiskDevice* disk = state.disk;
+  if (disk == nullptr || disk->sectorSize == 0) return;
+  const std::size_t readSize = 2u * disk->sectorSize;
+  ChainBuffer buffer(readSize > kChainBufferSize ? readSize : kChainBufferSize);
+  if (buffer.Data() == nullptr) return;
+
+  std::set<std::uint32_t> visited;
+  std::uint32_t offset = 0;
+  for (;;) {
+    const std::uint32_t ebrLba = baseLba + offset;
+    if (visited.count(ebrLba) != 0) {
+      Print("\n     Chain loops back to LBA %" PRIu32 "\n", ebrLba);
+      return;
+    }
+    if (visited.size() >= kMaxChainEbrs) {
+      Print("\n     Chain stopped after %" PRIu32 " EBRs, before LBA %" PRIu32 "\n",
+            kMaxChainEbrs, ebrLba);
+      return;
+    }
+    visited.insert(ebrLba);
+    if (ReadSectors(ebrLba, 0, buffer.Data(), 2, disk) == 0) {
+      Print("\n     Error on Read\n");
+      return;
+    }
+    const ByteView ebr{buffer.Data(), readSize};
+    if (ebr.U16(kBootSignatureOffset) != kBootSignature) return;
+    const bool linked = WalkEbr(state, ebr, ebrLba, partitionNumber, offset);
+    // `offset` is the new link, or this EBR's own offset: only a first EBR
+    // without a link goes without the rule.
+    if (offset != 0) Print("%s", kMbrTableRule);
+    if (!linked) return;
+  }
+}
+
+}  // namespace disklens

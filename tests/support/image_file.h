@@ -1,0 +1,70 @@
+// Disk image files in a temporary directory, read through the POSIX platform.
+#pragma once
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/posix_platform.h"
+
+namespace disklens::test {
+
+// A fresh directory under the test's temp dir, removed with everything in it.
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = testing::TempDir() + "disklens-XXXXXX";
+    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// A sparse file of `bytes` bytes; true on success.
+inline bool MakeSparseFile(const std::string& path, std::uint64_t bytes) {
+  const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+  if (fd < 0) return false;
+  const bool ok = ::ftruncate(fd, static_cast<off_t>(bytes)) == 0;
+  return ::close(fd) == 0 && ok;
+}
+
+// Writes `data` at byte `offset` of an existing file; true on success.
+inline bool WriteAt(const std::string& path, std::uint64_t offset,
+                    const std::vector<std::uint8_t>& data) {
+  const int fd = ::open(path.c_str(), O_WRONLY);
+  if (fd < 0) return false;
+  const ssize_t n = ::pwrite(fd, data.data(), data.size(), static_cast<off_t>(offset));
+  return ::close(fd) == 0 && n == static_cast<ssize_t>(data.size());
+}
+
+// The POSIX platform over image files, installed for the lifetime of this object.
+class InstalledPosixPlatform {
+ public:
+  explicit InstalledPosixPlatform(std::vector<DiskSource> disks) : platform_(std::move(disks), false) {
+    SetPlatform(&platform_);
+  }
+  ~InstalledPosixPlatform() { SetPlatform(nullptr); }
+  InstalledPosixPlatform(const InstalledPosixPlatform&) = delete;
+  InstalledPosixPlatform& operator=(const InstalledPosixPlatform&) = delete;
+
+ private:
+  PosixPlatform platform_;
+};
+
+}  // namespace disklens::test
