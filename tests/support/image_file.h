@@ -13,28 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/posix_platform.h"
+#include "support/temp_dir.h"
 
 namespace disklens::test {
-
-// A fresh directory under the test's temp dir, removed with everything in it.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = testing::TempDir() + "disklens-XXXXXX";
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 // A sparse file of `bytes` bytes; true on success.
 inline bool MakeSparseFile(const std::string& path, std::uint64_t bytes) {
