@@ -43,13 +43,5 @@ TEST(FormatByTemplate, CopiesOtherCharactersAndRunsByTheirFirstLetter) {
   EXPECT_STREQ(out, "04030201");
 }
 
-TEST(HexByte, WritesTwoUpperCaseDigitsAndANul) {
-  char out[3] = {'x', 'x', 'x'};
-  HexByte(0xAF, out);
-  EXPECT_STREQ(out, "AF");
-  HexByte(0x09, out);
-  EXPECT_STREQ(out, "09");
-}
-
 }  // namespace
 }  // namespace disklens
