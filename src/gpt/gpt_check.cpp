@@ -83,10 +83,10 @@ std::int32_t CheckGpt(const std::uint8_t* buffer, std::uint32_t length, std::uin
 
   // The array starts at LBA 2 whatever HeaderSize says (it may be 0), and its
   // size is taken in 64 bits, so a wrapping product can't hide its real end.
-  const std::uint64_t needed =
-      std::max<std::uint64_t>(sectorSize + static_cast<std::uint64_t>(GptAreaBytes(header, sectorSize)),
-                              2 * static_cast<std::uint64_t>(sectorSize) +
-                                  RoundUpToSector(EntryArrayBytes(header), sectorSize));
+  const std::uint64_t needed = std::max<std::uint64_t>(
+      sectorSize + static_cast<std::uint64_t>(GptAreaBytes(header, sectorSize)),
+      2 * static_cast<std::uint64_t>(sectorSize) +
+          RoundUpToSector(EntryArrayBytes(header), sectorSize));
   if (needed > length) {
     view.length = static_cast<std::uint32_t>(std::min<std::uint64_t>(needed, 0xFFFFFFFFu));
     return kGptAreaBeyondBuffer;
@@ -95,7 +95,7 @@ std::int32_t CheckGpt(const std::uint8_t* buffer, std::uint32_t length, std::uin
   view.entries = buffer + 2 * sectorSize;
   const auto arrayBytes = static_cast<std::uint32_t>(EntryArrayBytes(header));
   return Crc32Update(0, view.entries, arrayBytes) == header.U32(kGptEntryArrayCrc) ? kGptValid
-                                                                                     : kGptInvalid;
+                                                                                   : kGptInvalid;
 }
 
 }  // namespace disklens

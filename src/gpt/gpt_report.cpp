@@ -56,10 +56,12 @@ void PrintHeader(const ReportState& state, ByteView header) {
         static_cast<unsigned long long>(header.U64(kGptFirstUsableLba)),
         static_cast<unsigned long long>(header.U64(kGptLastUsableLba)));
   Print("%s", kSingleRule);
-  Print("\n  Num            Name                Attr            Start            End        "
-        "             GUID Type                                 GUID");
-  Print("\n ----- ----------------------- ---------------- --------------- --------------- "
-        "--------------------------------------  --------------------------------------");
+  Print(
+      "\n  Num            Name                Attr            Start            End        "
+      "             GUID Type                                 GUID");
+  Print(
+      "\n ----- ----------------------- ---------------- --------------- --------------- "
+      "--------------------------------------  --------------------------------------");
 }
 
 void OfferBootTarget(ReportState& state, std::uint32_t index, std::uint64_t start,

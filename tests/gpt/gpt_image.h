@@ -20,7 +20,8 @@ inline std::array<std::uint8_t, 16> GuidBytes(const std::string& text) {
   std::sscanf(text.c_str(), "{%8x-%4x-%4x-%2x%2x-%2x%2x%2x%2x%2x%2x}", &d, &w1, &w2, &b[0], &b[1],
               &b[2], &b[3], &b[4], &b[5], &b[6], &b[7]);
   std::array<std::uint8_t, 16> g{};
-  for (int i = 0; i < 4; ++i) g[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(d >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    g[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(d >> (8 * i));
   g[4] = static_cast<std::uint8_t>(w1), g[5] = static_cast<std::uint8_t>(w1 >> 8);
   g[6] = static_cast<std::uint8_t>(w2), g[7] = static_cast<std::uint8_t>(w2 >> 8);
   for (std::size_t i = 0; i < 8; ++i) g[8 + i] = static_cast<std::uint8_t>(b[i]);
@@ -31,7 +32,7 @@ struct GptHeaderFields {
   std::uint32_t revision = 0x00010000;
   std::uint32_t headerSize = 92;
   std::uint64_t myLba = 1;
-  std::uint64_t alternateLba = 0;  // 0: the last sector of the disk
+  std::uint64_t alternateLba = 0;    // 0: the last sector of the disk
   std::uint64_t firstUsableLba = 0;  // 0: the standard value for the sector size
   std::uint64_t lastUsableLba = 0;   // 0: alternateLba minus the array and the header
   std::string diskGuid = "{5A1F2C3D-4B5E-4F60-8172-93A4B5C6D7E8}";
@@ -51,7 +52,8 @@ struct GptEntryFields {
 };
 
 inline void PutLe(std::vector<std::uint8_t>& d, std::size_t at, std::uint64_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) d.at(at + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(v >> (8 * i));
+  for (int i = 0; i < bytes; ++i)
+    d.at(at + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(v >> (8 * i));
 }
 inline std::uint64_t GetLe(const std::vector<std::uint8_t>& d, std::size_t at, int bytes) {
   std::uint64_t v = 0;
@@ -103,11 +105,13 @@ inline void WriteGpt(std::vector<std::uint8_t>& disk, std::uint32_t sectorSize, 
                            static_cast<std::size_t>(e.slot) * f.entrySize;
     const auto type = GuidBytes(e.typeGuid);
     const auto unique = GuidBytes(e.uniqueGuid);
-    for (std::size_t i = 0; i < 16; ++i) disk.at(at + i) = type[i], disk.at(at + 16 + i) = unique[i];
+    for (std::size_t i = 0; i < 16; ++i)
+      disk.at(at + i) = type[i], disk.at(at + 16 + i) = unique[i];
     PutLe(disk, at + 32, e.startLba, 8);
     PutLe(disk, at + 40, e.endLba, 8);
     PutLe(disk, at + 48, e.attributes, 8);
-    for (std::size_t i = 0; i < e.name.size() && i < 36; ++i) PutLe(disk, at + 56 + 2 * i, e.name[i], 2);
+    for (std::size_t i = 0; i < e.name.size() && i < 36; ++i)
+      PutLe(disk, at + 56 + 2 * i, e.name[i], 2);
   }
   SealGpt(disk, sectorSize);
 }

@@ -91,10 +91,16 @@ TEST(GptSection, LeavesItselfOutWithoutAValidGpt) {
 TEST(GptSection, PrintsOnlyUsedSlotsWithTheirIndexes) {
   FakePlatform fake;
   FakeDisk& disk = fake.AddDisk(0, 1 << 20);
-  GptEntryFields hidden{3, "{00000000-0000-0000-0000-000000000000}",
-                        "{11111111-2222-3333-4444-555555555555}", 100, 200, 1, u"ghost"};
+  GptEntryFields hidden{3,
+                        "{00000000-0000-0000-0000-000000000000}",
+                        "{11111111-2222-3333-4444-555555555555}",
+                        100,
+                        200,
+                        1,
+                        u"ghost"};
   test::WriteGpt(disk.bytes, 512, {},
-                 {{0, kEsp, "{00000000-0000-0000-0000-000000000001}", 40, 99, 0, u"a"}, hidden,
+                 {{0, kEsp, "{00000000-0000-0000-0000-000000000001}", 40, 99, 0, u"a"},
+                  hidden,
                   {5, kLinux, "{00000000-0000-0000-0000-000000000005}", 0x100000800ull,
                    0x1FFFFFFFFull, 0x1, u""}});
   const auto run = test::RunGptSection();
@@ -133,10 +139,11 @@ TEST(GptSection, StepsOverWideSlotsByTheirSize) {
   test::SealGpt(disk.bytes, 512);
   const std::string text = test::RunGptSection().text;
   EXPECT_NE(text.find("PE Size: 256  PE LBA: 2"), std::string::npos);
-  EXPECT_NE(text.find("\n    1  data                                   0             64             127  "
-                      "{EBD0A0A2-B9E5-4433-87C0-68B6B72699C7}  {00000000-0000-0000-0000-0000000000AA}" +
-                      kDoubleRule),
-            std::string::npos);
+  EXPECT_NE(
+      text.find("\n    1  data                                   0             64             127  "
+                "{EBD0A0A2-B9E5-4433-87C0-68B6B72699C7}  {00000000-0000-0000-0000-0000000000AA}" +
+                kDoubleRule),
+      std::string::npos);
   EXPECT_EQ(text.find("\n    0 "), std::string::npos);
 }
 
@@ -145,8 +152,8 @@ TEST(GptReport, NeverWalksPastTheValidLength) {
   FakeDisk& disk = fake.AddDisk(0, 1 << 20);
   std::vector<GptEntryFields> entries;
   for (std::uint32_t slot = 0; slot < 4; ++slot) {
-    entries.push_back({slot, kLinux, "{00000000-0000-0000-0000-000000000001}", 40 + slot,
-                       40 + slot, 0, u"p"});
+    entries.push_back(
+        {slot, kLinux, "{00000000-0000-0000-0000-000000000001}", 40 + slot, 40 + slot, 0, u"p"});
   }
   test::WriteGpt(disk.bytes, 512, {}, entries);
   // A buffer that ends inside slot 3, with a view that says so.

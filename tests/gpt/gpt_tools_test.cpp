@@ -34,8 +34,8 @@ std::map<int, Row> ParseRows(const std::string& text) {
     const std::string line = text.substr(from, to - from);
     std::smatch m;
     if (std::regex_match(line, m, kRow)) {
-      rows[std::stoi(m[1])] = Row{m[2], std::stoull(m[3], nullptr, 16), std::stoull(m[4]),
-                                  std::stoull(m[5]), m[6], m[7]};
+      rows[std::stoi(m[1])] = Row{
+          m[2], std::stoull(m[3], nullptr, 16), std::stoull(m[4]), std::stoull(m[5]), m[6], m[7]};
     }
     from = to + 1;
   }
@@ -89,8 +89,8 @@ std::map<int, ToolEntry> SfdiskJson(const std::string& device) {
   const std::string out = test::RunTool("sfdisk --json " + device).value_or("");
   std::map<int, ToolEntry> entries;
   static const std::regex kObject(R"re(\{\s*"node": "[^"]*?(\d+)",([^}]*)\})re");
-  for (auto it = std::sregex_iterator(out.begin(), out.end(), kObject); it != std::sregex_iterator();
-       ++it) {
+  for (auto it = std::sregex_iterator(out.begin(), out.end(), kObject);
+       it != std::sregex_iterator(); ++it) {
     const std::string body = (*it)[2];
     ToolEntry e;
     e.first = std::stoull(Capture(body, R"re("start": (\d+))re"));
@@ -170,18 +170,19 @@ void ExpectHeaderMatches(const std::string& text, const std::string& device) {
   const std::string p = test::RunTool("sgdisk -p " + device).value_or("");
   EXPECT_EQ(Capture(text, R"re(GPT Found \(HD0\) \{([0-9A-F-]{36})\})re"),
             Capture(p, R"re(Disk identifier \(GUID\): ([0-9A-F-]{36}))re"));
-  EXPECT_EQ(Capture(text, R"re(FAvail LBA: (\d+))re"), Capture(p, R"re(First usable sector is (\d+))re"));
+  EXPECT_EQ(Capture(text, R"re(FAvail LBA: (\d+))re"),
+            Capture(p, R"re(First usable sector is (\d+))re"));
   EXPECT_EQ(Capture(text, R"re(LAvail LBA: (\d+))re"),
             Capture(p, R"re(last usable sector is (\d+))re"));
 }
 
 std::vector<Part> ManyPartitions(std::uint64_t firstLba, std::uint64_t step) {
-  const std::vector<int> numbers = {1, 2, 3, 5, 8, 9, 10, 11, 13, 17, 20, 21, 25, 30, 31, 40, 64, 100,
-                                    127, 128};
+  const std::vector<int> numbers = {1,  2,  3,  5,  8,  9,  10, 11,  13,  17,
+                                    20, 21, 25, 30, 31, 40, 64, 100, 127, 128};
   const std::vector<std::string> names = {
       "EFI system partition",
       "Ελληνικό όνομα για δοκιμή μήκους",  // 32 characters, 2 bytes each
-      "日本語のパーティション名前",            // CJK, 3 bytes each
+      "日本語のパーティション名前",        // CJK, 3 bytes each
       "",
       "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789",  // all 36 units, no NUL
       "Basic data partition",
@@ -190,8 +191,8 @@ std::vector<Part> ManyPartitions(std::uint64_t firstLba, std::uint64_t step) {
   const char* codes[] = {"ef00", "0700", "8300", "8200", "a504", "0c01", "8e00", "fd00"};
   std::vector<Part> parts;
   for (std::size_t i = 0; i < numbers.size(); ++i) {
-    Part p{numbers[i], firstLba + i * step, firstLba + i * step + step / 2 - 1, codes[i % 8],
-           names[i % names.size()], {}};
+    Part p{numbers[i],   firstLba + i * step,     firstLba + i * step + step / 2 - 1,
+           codes[i % 8], names[i % names.size()], {}};
     if (i % 3 == 0) p.attributeBits = {0};
     if (i % 4 == 1) p.attributeBits = {2, 60, 63};
     if (i == 7) p.attributeBits = {1, 48};
@@ -201,13 +202,15 @@ std::vector<Part> ManyPartitions(std::uint64_t firstLba, std::uint64_t step) {
 }
 
 TEST(GptSectionAgainstSgdisk, ManyPartitionsWithGapsNamesAndAttributes) {
-  if (!test::HaveTool("sgdisk") || !test::HaveTool("sfdisk")) GTEST_SKIP() << "sgdisk or sfdisk missing";
+  if (!test::HaveTool("sgdisk") || !test::HaveTool("sfdisk"))
+    GTEST_SKIP() << "sgdisk or sfdisk missing";
   test::TempDir dir;
   ASSERT_FALSE(dir.Path().empty());
   const std::string image = dir.Path() + "/many.img";
   std::filesystem::resize_file((std::ofstream(image), image), 32u << 20);
   const std::vector<Part> parts = ManyPartitions(2048, 512);
-  ASSERT_TRUE(test::RunTool(SgdiskCommand(image, parts)).has_value()) << SgdiskCommand(image, parts);
+  ASSERT_TRUE(test::RunTool(SgdiskCommand(image, parts)).has_value())
+      << SgdiskCommand(image, parts);
 
   const auto run = ReadThroughPosix({image, 512});
   ASSERT_TRUE(run.opened);
@@ -216,7 +219,8 @@ TEST(GptSectionAgainstSgdisk, ManyPartitionsWithGapsNamesAndAttributes) {
 }
 
 TEST(GptSectionAgainstSgdisk, FourKibSectorsThroughALoopDevice) {
-  if (!test::HaveTool("sgdisk") || !test::HaveTool("losetup")) GTEST_SKIP() << "sgdisk or losetup missing";
+  if (!test::HaveTool("sgdisk") || !test::HaveTool("losetup"))
+    GTEST_SKIP() << "sgdisk or losetup missing";
   test::TempDir dir;
   ASSERT_FALSE(dir.Path().empty());
   const std::string image = dir.Path() + "/4k.img";

@@ -92,8 +92,11 @@ TEST(FitNameColumn, AsciiIsCutAndPaddedAsPrintfWould) {
 TEST(FitNameColumn, MasksControlCharacters) {
   EXPECT_EQ(FitNameColumn("a\x1b[2Jb\x7f"), AsciiColumn("a?[2Jb?"));
 #ifndef _WIN32
-  EXPECT_EQ(FitNameColumn("x\xc2\x9b" "1m"), AsciiColumn("x?1m"));  // U+009B, the 8-bit CSI
-  EXPECT_EQ(FitNameColumn("\xff\xc3(ok"), AsciiColumn("?" "?(ok"));  // not UTF-8
+  EXPECT_EQ(FitNameColumn("x\xc2\x9b"
+                          "1m"),
+            AsciiColumn("x?1m"));  // U+009B, the 8-bit CSI
+  EXPECT_EQ(FitNameColumn("\xff\xc3(ok"), AsciiColumn("?"
+                                                      "?(ok"));  // not UTF-8
 #endif
 }
 
