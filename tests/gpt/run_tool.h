@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "support/temp_dir.h"
+
 namespace disklens::test {
 
 // Standard output of `command` when it exits with 0 (stderr is dropped).
@@ -25,24 +27,5 @@ inline std::optional<std::string> RunTool(const std::string& command) {
 inline bool HaveTool(const std::string& name) {
   return RunTool("command -v " + name + " >/dev/null").has_value();
 }
-
-// A fresh directory that is removed with everything in it at the end.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = testing::TempDir() + "disklens_gpt_XXXXXX";
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 }  // namespace disklens::test
