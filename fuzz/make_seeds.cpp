@@ -1,0 +1,192 @@
+// Writes the fuzz seed corpus into the directory given as the one argument:
+// compact versions of the layouts the test suite builds (MBR with chains,
+// EMBR, GPT with every file system the probe knows, both sector sizes) and
+// every hostile image that fits the fuzzer's input size.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fuzz_input.h"
+#include "hostile/hostile_images.h"
+
+namespace {
+
+using disklens::fuzz::EncodeFuzzInput;
+using disklens::fuzz::FuzzDisk;
+using disklens::test::DiskImage;
+using disklens::test::Entry;
+using disklens::test::GptEntryFields;
+using disklens::test::GptHeaderFields;
+namespace hostile = disklens::test::hostile;
+
+// Inputs above this are left out; the fuzz run's -max_len is the same.
+constexpr std::size_t kMaxInput = 256 * 1024;
+
+struct Seed {
+  std::string name;
+  FuzzDisk disk;
+};
+
+Seed FromImage(const std::string& name, const DiskImage& image, bool sealGpt = false) {
+  FuzzDisk disk;
+  disk.sectorSize = image.SectorSize();
+  disk.bytes = image.Bytes();
+  disk.sealGpt = sealGpt;
+  return Seed{name, disk};
+}
+
+// An MBR with FAT16, NTFS and an extended partition whose two EBRs hold FAT32
+// and an image partition; the FAT32 boot sector has its backup.
+DiskImage MbrWithChain(std::uint32_t sectorSize) {
+  DiskImage disk((sectorSize == 512 ? 96 : 48) * static_cast<std::size_t>(sectorSize), sectorSize);
+  const std::uint32_t s = sectorSize;
+  disk.U32(0x1B8, 0x1A2B3C4D);
+  disk.PutEntry(0, 0, Entry(0x06, 4, 4, 0x80));
+  disk.PutEntry(0, 1, Entry(0x07, 8, 4));
+  disk.PutEntry(0, 2, Entry(0x0F, 16, 64));
+  disk.PutBootSignature(0);
+  disklens::test::WriteFat16Example(disk, 4);
+  disklens::test::WriteNtfsExample(disk, 8);
+  hostile::PutEbr(disk, 16, {Entry(0x0B, 2, 10), Entry(0x05, 20, 30)});
+  disklens::test::WriteFat32Example(disk, 18);
+  disklens::test::WriteFat32Example(disk, 24);
+  hostile::PutEbr(disk, 36, {Entry(0xDA, 2, 8)});
+  disk.Text(45 * static_cast<std::uint64_t>(s), "IMG1");
+  return disk;
+}
+
+// The EMBR of the worked example, with an extended MPT entry for "/all".
+DiskImage EmbrExample() {
+  DiskImage disk(96 * 512);
+  const std::size_t e = 512;
+  hostile::PutEmbrHeader(disk, e);
+  disk.Text(e + 18, "MPT");
+  disk.U8(e + 21, 1);
+  disk.U8(e + 22, 3);
+  const std::uint32_t starts[3] = {70, 74, 78};
+  const std::uint8_t types[3] = {0x07, 0x0B, 0x15};
+  for (std::size_t k = 0; k < 3; ++k) {
+    const std::size_t at = e + 28 + 28 * k;
+    disk.U32(at + 2, starts[k]);
+    disk.U32(at + 6, starts[k] + 3);
+    disk.U8(at + 10, static_cast<std::uint8_t>(k + 1));
+    disk.U8(at + 11, types[k]);
+    disk.Text(at + 12, "PART");
+  }
+  const std::size_t mbft = e + 28 + 3 * 28;
+  disk.Text(mbft, "MBFT");
+  disk.U8(mbft + 4, 1);
+  disk.U8(mbft + 5, 1);
+  disk.Text(mbft + 6, "MENU");
+  disk.U16(mbft + 6 + 16, 0x7C0);
+  disk.U8(mbft + 6 + 26, 3);
+  const std::size_t mdt = mbft + 6 + 27 + 3;
+  disk.Text(mdt, "MDT");
+  disk.U8(mdt + 3, 1);
+  disk.U8(mdt + 4, 1);
+  disk.Text(mdt + 16 + 14, "DISK");
+  disklens::test::WriteNtfsExample(disk, 70);
+  disklens::test::WriteFat32Example(disk, 74);
+  hostile::PutEbr(disk, 78, {Entry(0x06, 1, 2)});
+  disklens::test::WriteFat16Example(disk, 79);
+  return disk;
+}
+
+// A GPT whose partitions hold each kind of content that the probe tells apart.
+DiskImage GptOfEveryKind(std::uint32_t s) {
+  const std::uint64_t sectors = s == 512 ? 300 : 40;
+  const std::uint64_t p0 = s == 512 ? 40 : 8;  // first partition
+  const std::uint64_t step = s == 512 ? 16 : 2;
+  const std::vector<std::string> kinds = {"ntfs", "fat32", "fat16", "ext4", "xfs", "swap",
+                                          "hfs",  "exfat", "refs",  "bitlocker", "grub"};
+  std::vector<GptEntryFields> entries;
+  for (std::uint32_t i = 0; i < kinds.size(); ++i) {
+    const std::uint64_t start = p0 + step * i;
+    entries.push_back({i, hostile::kBasicData, hostile::kUniqueA, start, start + step - 1, i,
+                       std::u16string(kinds[i].begin(), kinds[i].end())});
+  }
+  entries.push_back({20, hostile::kBasicData, hostile::kUniqueB, 0, sectors - 1, 0, u"whole"});
+  DiskImage disk(sectors * s, s);
+  disk.PutEntry(0, 0, Entry(0xEE, 1, static_cast<std::uint32_t>(sectors - 1)));
+  disk.PutBootSignature(0);
+  GptHeaderFields f;
+  f.alternateLba = sectors - 1;
+  f.firstUsableLba = s == 512 ? 34 : 6;
+  f.lastUsableLba = sectors - f.firstUsableLba;
+  disklens::test::WriteGpt(disk.Bytes(), s, f, entries);
+  auto at = [&](std::size_t i) { return (p0 + step * i) * s; };
+  disklens::test::WriteNtfsExample(disk, p0);
+  disklens::test::WriteFat32Example(disk, p0 + step);
+  disklens::test::WriteFat16Example(disk, p0 + 2 * step);
+  disk.U16(at(3) + 1024 + 0x38, 0xEF53);
+  disk.Text(at(4), "XFSB");
+  disk.Text(at(5) + 4096 - 10, "SWAPSPACE2");
+  disk.Text(at(6) + 1024, "H+");
+  disk.Text(at(7) + 3, "EXFAT   ");
+  disk.PutBootSignature(p0 + 7 * step);
+  disk.Text(at(8) + 3, std::string("ReFS\0\0\0\0", 8));
+  disk.U8(at(9), 0xEB);
+  disk.Text(at(9) + 3, "-FVE-FS-");
+  disk.Text(at(9) + 0x52, "FAT32   ");
+  disk.PutBootSignature(p0 + 9 * step);
+  disk.U8(at(10), 0xEB);
+  disk.U8(at(10) + 1, 0x63);
+  disk.Text(at(10) + 0x180, "GRUB");
+  disk.PutBootSignature(p0 + 10 * step);
+  disklens::test::SealGpt(disk.Bytes(), s);
+  return disk;
+}
+
+bool Write(const std::filesystem::path& dir, const Seed& seed) {
+  const std::vector<std::uint8_t> input = EncodeFuzzInput(seed.disk);
+  if (input.size() > kMaxInput) return true;
+  std::ofstream out(dir / seed.name, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(input.data()), static_cast<std::streamsize>(input.size()));
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s DIRECTORY\n", argv[0]);
+    return 2;
+  }
+  const std::filesystem::path dir = argv[1];
+  std::filesystem::create_directories(dir);
+  std::vector<Seed> seeds = {
+      FromImage("mbr_chain_512", MbrWithChain(512)),
+      FromImage("mbr_chain_4096", MbrWithChain(4096)),
+      FromImage("embr_example", EmbrExample()),
+      FromImage("gpt_every_kind_512", GptOfEveryKind(512), true),
+      FromImage("gpt_every_kind_4096", GptOfEveryKind(4096), true),
+  };
+  Seed win9x = seeds[0];
+  win9x.name = "mbr_chain_win9x";
+  win9x.disk.win9x = true;
+  seeds.push_back(win9x);
+  for (const hostile::HostileImage& image : hostile::AllHostileImages()) {
+    Seed seed;
+    seed.name = "hostile_" + image.name;
+    seed.disk.sectorSize = image.sectorSize;
+    seed.disk.bytes = image.bytes;
+    seed.disk.sealGpt = image.name.find("gpt") != std::string::npos;
+    if (!image.failingLbas.empty()) {
+      if (*image.failingLbas.begin() > 0xFFFF) continue;
+      seed.disk.failingLba = *image.failingLbas.begin();
+    }
+    seeds.push_back(seed);
+  }
+  std::size_t written = 0;
+  for (const Seed& seed : seeds) {
+    if (!Write(dir, seed)) {
+      std::fprintf(stderr, "cannot write %s\n", seed.name.c_str());
+      return 1;
+    }
+    ++written;
+  }
+  std::printf("%zu seeds in %s\n", written, dir.string().c_str());
+  return 0;
+}
