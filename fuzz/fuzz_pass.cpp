@@ -48,6 +48,10 @@ void SealGpt(std::vector<std::uint8_t>& d, std::uint32_t sectorSize) {
   std::fprintf(stderr, "disklens fuzz: %s sectors of %u bytes, /all %s:\n",
                setup.win9x ? "Windows 9x," : "NT,", setup.sectorSize,
                setup.allOption ? "on" : "off");
+  for (const std::uint64_t lba : setup.failingLbas) {
+    std::fprintf(stderr, "  failing LBA %llu\n", static_cast<unsigned long long>(lba));
+  }
+  if (setup.failingReadCall != 0) std::fprintf(stderr, "  failing ReadFile call %u\n", setup.failingReadCall);
   for (const std::string& v : violations) std::fprintf(stderr, "  %s\n", v.c_str());
   std::abort();
 }
@@ -61,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   setup.bytes = std::move(disk.bytes);
   setup.sectorSize = disk.sectorSize;
   if (disk.failingLba) setup.failingLbas.insert(*disk.failingLba);
+  setup.failingReadCall = disk.failingReadCall;
   setup.win9x = disk.win9x;
   for (const bool all : {false, true}) {
     setup.allOption = all;

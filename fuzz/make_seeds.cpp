@@ -167,6 +167,12 @@ int main(int argc, char** argv) {
   win9x.name = "mbr_chain_win9x";
   win9x.disk.win9x = true;
   seeds.push_back(win9x);
+  for (const std::uint32_t call : {2u, 4u, 7u}) {
+    Seed failing = seeds[call == 7u ? 3 : 0];
+    failing.name += "_failing_read_call_" + std::to_string(call);
+    failing.disk.failingReadCall = call;
+    seeds.push_back(failing);
+  }
   for (const hostile::HostileImage& image : hostile::AllHostileImages()) {
     Seed seed;
     seed.name = "hostile_" + image.name;

@@ -26,6 +26,7 @@ struct PassSetup {
   std::vector<std::uint8_t> bytes;
   std::uint32_t sectorSize = 512;
   std::set<std::uint64_t> failingLbas;
+  std::uint32_t failingReadCall = 0;  // this ReadFile call (from 1) fails; 0: none
   bool win9x = false;
   bool allOption = false;
 };
@@ -83,6 +84,7 @@ inline PassResult RunMarkedPass(const PassSetup& setup, std::uint8_t marker) {
   FakeDisk& disk = fake.AddDisk(0, 0, setup.sectorSize);
   disk.bytes = setup.bytes;
   disk.failingLbas = setup.failingLbas;
+  if (setup.failingReadCall != 0) fake.failOnCall["ReadFile"] = {setup.failingReadCall};
   if (setup.win9x) {
     fake.platformId = kVerPlatformWin32Windows;
     fake.majorVersion = 4;
