@@ -11,14 +11,18 @@ namespace disklens {
 ProbeSectorBuffer::ProbeSectorBuffer(const DiskDevice* disk) {
   if (disk == nullptr || disk->sectorSize == 0) return;
   size_ = disk->sectorSize;
-  // A power of two at least the sector size clears every bit of the device's sector mask.
-  alignment_ = std::bit_ceil(size_);
-  data_ = static_cast<std::uint8_t*>(::operator new(size_, std::align_val_t{alignment_}));
+  if (size_ <= kInlineSize) {
+    data_ = inline_;
+  } else {
+    // A power of two at least the sector size clears every bit of the device's sector mask.
+    alignment_ = std::bit_ceil(size_);
+    data_ = static_cast<std::uint8_t*>(::operator new(size_, std::align_val_t{alignment_}));
+  }
   std::memset(data_, 0, size_);
 }
 
 ProbeSectorBuffer::~ProbeSectorBuffer() {
-  if (data_ != nullptr) ::operator delete(data_, std::align_val_t{alignment_});
+  if (alignment_ != 0) ::operator delete(data_, std::align_val_t{alignment_});
 }
 
 bool ReadProbeSector(DiskDevice* disk, std::uint64_t base, std::uint64_t offset,

@@ -12,6 +12,8 @@ namespace disklens {
 // A buffer of one sector of `disk` (empty when there is no disk), aligned to
 // the sector size so that a read lands in it directly: an unaligned buffer
 // would send every read through the session's TransferBuffer, its lock and a copy.
+// Sectors of up to 4 KiB are held inside the object, which lives in its
+// caller's frame; only larger ones come from the heap.
 class ProbeSectorBuffer {
  public:
   explicit ProbeSectorBuffer(const DiskDevice* disk);
@@ -23,9 +25,11 @@ class ProbeSectorBuffer {
   std::size_t Size() const { return size_; }
 
  private:
+  static constexpr std::size_t kInlineSize = 4096;
+  alignas(kInlineSize) std::uint8_t inline_[kInlineSize];
   std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
-  std::size_t alignment_ = 0;
+  std::size_t alignment_ = 0;  // nonzero when `data_` is on the heap
 };
 
 // Reads the sector `offset` sectors after `base` into `buffer` and points
