@@ -1,5 +1,6 @@
 #include "disk/transfer.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "disk/session.h"
@@ -22,6 +23,12 @@ bool MoveChunkNt(DiskDevice& device, std::uint64_t lba, std::uint8_t* transfer,
                  std::uint8_t* caller, bool bounced, std::uint32_t chunk,
                  std::uint32_t direction) {
   Platform& os = CurrentPlatform();
+  // A byte offset that does not fit a signed 64-bit position would wrap to
+  // another sector: no disk has it, so the transfer fails.
+  if (lba > static_cast<std::uint64_t>(INT64_MAX) / device.sectorSize) {
+    device.lastError = kErrorSectorNotFound;
+    return false;
+  }
   const std::uint64_t offset = lba * device.sectorSize;
   std::int32_t high = static_cast<std::int32_t>(offset >> 32);
   const std::uint32_t low = static_cast<std::uint32_t>(offset);
@@ -47,9 +54,15 @@ bool MoveChunkNt(DiskDevice& device, std::uint64_t lba, std::uint8_t* transfer,
 }
 
 // One chunk through DKHLP32 (Windows 9x), with up to three attempts.
-bool MoveChunkDk(DiskDevice& device, std::uint32_t lbaLow, std::uint8_t* transfer,
-                 std::uint8_t* caller, bool bounced, std::uint32_t chunk,
+bool MoveChunkDk(DiskDevice& device, std::uint32_t lbaLow, std::uint32_t lbaHigh,
+                 std::uint8_t* transfer, std::uint8_t* caller, bool bounced, std::uint32_t chunk,
                  std::uint32_t direction) {
+  // DKHLP32 takes only the low half of the LBA: a sector above 2^32 can't be
+  // reached, and moving the low half's sector instead would give wrong data.
+  if (lbaHigh != 0) {
+    device.lastError = kDkRefused;
+    return false;
+  }
   const DiskAccessSession& s = Session();
   const DkTransferFn fn = direction == kDirectionRead ? s.dkReadSectors : s.dkWriteSectors;
   if (direction == kDirectionWrite && bounced) std::memcpy(transfer, caller, chunk);
@@ -132,7 +145,7 @@ std::int32_t MoveSectors(std::uint32_t lbaLow, std::uint32_t lbaHigh, void* buff
           IsNtClass(s.osClass)
               ? MoveChunkNt(*device, (static_cast<std::uint64_t>(lbaHigh) << 32) | lbaLow, transfer,
                             caller, choice.bounced, chunk, direction)
-              : MoveChunkDk(*device, lbaLow, transfer, caller, choice.bounced, chunk, direction);
+              : MoveChunkDk(*device, lbaLow, lbaHigh, transfer, caller, choice.bounced, chunk, direction);
       ok = moved ? 1 : 0;
       AddToLba(lbaLow, lbaHigh, chunkSectors);
       if (choice.bounced) {

@@ -256,3 +256,25 @@ TEST_F(TransferTest, Win9xRetriesARefusedReadUpToThreeTimes) {
 
 }  // namespace
 }  // namespace disklens
+
+namespace disklens {
+namespace {
+
+TEST_F(TransferTest, LbaWhoseByteOffsetWouldWrapIsNeverPositioned) {
+  Open(6, 512, 16);
+  // 2^55 + 1 sectors of 512 bytes is 2^64 + 512 bytes: sector 1 if it wrapped.
+  EXPECT_EQ(ReadSectors(1, 1u << 23, Buffer(true), 1, device_), 0);
+  EXPECT_EQ(fake_.Count("SetFilePointer"), 0u);
+  EXPECT_EQ(fake_.Count("ReadFile"), 0u);
+}
+
+TEST_F(TransferTest, Win9xRefusesSectorsAboveTwoToTheThirtySecond) {
+  Open(4, 512, 16, kVerPlatformWin32Windows);
+  // Only the low half would reach DKHLP32: sector 1 instead of 2^32 + 1.
+  EXPECT_EQ(ReadSectors(1, 1, Buffer(true), 1, device_), 0);
+  EXPECT_EQ(fake_.Count("ReadFile"), 0u);
+  EXPECT_EQ(device_->lastError, 0xFFu);
+}
+
+}  // namespace
+}  // namespace disklens

@@ -47,16 +47,16 @@ TEST(DiskList, NaturalOrderOfBlockDeviceNames) {
 TEST(DiskList, SystemDisksLeaveOutRamOpticalAndIdleLoopDevices) {
   test::TempDir sys;
   auto dir = [&](const std::string& name) {
-    std::filesystem::create_directories(sys.Path() / name);
-    return sys.Path() / name;
+    std::filesystem::create_directories(std::filesystem::path(sys.Path()) / name);
+    return std::filesystem::path(sys.Path()) / name;
   };
   for (const char* n : {"sdb", "sda", "sdaa", "ram0", "zram0", "sr0", "nvme0n1", "loop0"}) dir(n);
   std::filesystem::create_directories(dir("loop1") / "loop");
-  std::ofstream(sys.Path() / "loop1" / "loop" / "backing_file") << "/tmp/disk.img\n";
+  std::ofstream(std::filesystem::path(sys.Path()) / "loop1" / "loop" / "backing_file") << "/tmp/disk.img\n";
   std::filesystem::create_directories(dir("sdc") / "device");
-  std::ofstream(sys.Path() / "sdc" / "device" / "type") << "5\n";  // a CD/DVD drive
+  std::ofstream(std::filesystem::path(sys.Path()) / "sdc" / "device" / "type") << "5\n";  // a CD/DVD drive
   std::vector<std::string> paths;
-  for (const DiskSource& d : ListSystemDisks(sys.Path().string())) paths.push_back(d.path);
+  for (const DiskSource& d : ListSystemDisks(sys.Path())) paths.push_back(d.path);
   EXPECT_EQ(paths, (std::vector<std::string>{"/dev/loop1", "/dev/nvme0n1", "/dev/sda", "/dev/sdb",
                                              "/dev/sdaa"}));
 }

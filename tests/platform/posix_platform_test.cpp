@@ -113,7 +113,7 @@ TEST(PosixPlatform, MissingFilesHolesAndIndicesBeyondTheListDoNotOpen) {
   EXPECT_NE(disk.device, nullptr);
   EXPECT_EQ(OpenDiskDevice(3, kKindHardDisk, kGenericRead), nullptr);
   // A directory is no disk.
-  PosixPlatform dirs({{dir.Path().string(), 512}}, false);
+  PosixPlatform dirs({{dir.Path(), 512}}, false);
   SetPlatform(&dirs);
   EXPECT_EQ(CurrentPlatform().CreateFileA("\\\\.\\PhysicalDrive0", kGenericRead, 3, kOpenExisting, 0),
             kInvalidHandle);

@@ -17,6 +17,7 @@ class TempDir {
     if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~TempDir() {
+    if (path_.empty()) return;
     std::error_code ec;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
@@ -26,8 +27,8 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   bool Ok() const { return !path_.empty(); }
-  const std::filesystem::path& Path() const { return path_; }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
 
   // Writes `bytes` to a file of this directory and returns its path.
   std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
@@ -38,7 +39,7 @@ class TempDir {
   }
 
  private:
-  std::filesystem::path path_;
+  std::string path_;
 };
 
 // Reads a whole file.

@@ -1,0 +1,55 @@
+#include "gpt/guid_text.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace disklens {
+
+namespace {
+
+char HexDigit(unsigned nibble) {
+  const unsigned c = '0' + nibble;
+  return static_cast<char>(c > '9' ? c + 7 : c);
+}
+
+}  // namespace
+
+void HexByte(std::uint8_t value, char* out) {
+  out[0] = HexDigit(value >> 4u);
+  out[1] = HexDigit(value & 0xFu);
+  out[2] = '\0';
+}
+
+std::int32_t FormatByTemplate(char* out, std::uint32_t outSize, const std::uint8_t* source,
+                              const char* pattern) {
+  if (outSize < std::strlen(pattern) + 1) return 0;
+  // Every step writes its digits and a NUL, which the next step overwrites. A
+  // run cut short by the template's end is copied as it stands.
+  while (*pattern != '\0') {
+    if (*pattern == 'd' && std::strlen(pattern) >= 8) {
+      const std::uint32_t v = static_cast<std::uint32_t>(source[0]) |
+                              (static_cast<std::uint32_t>(source[1]) << 8) |
+                              (static_cast<std::uint32_t>(source[2]) << 16) |
+                              (static_cast<std::uint32_t>(source[3]) << 24);
+      std::snprintf(out, 9, "%08X", v);
+      source += 4, out += 8, pattern += 8;
+    } else if (*pattern == 'w' && std::strlen(pattern) >= 4) {
+      const auto v = static_cast<unsigned>(source[0] | (source[1] << 8));
+      std::snprintf(out, 5, "%04X", v);
+      source += 2, out += 4, pattern += 4;
+    } else if (*pattern == 'h' && pattern[1] != '\0') {
+      HexByte(*source, out);
+      source += 1, out += 2, pattern += 2;
+    } else {
+      *out++ = *pattern++;
+    }
+  }
+  *out = '\0';
+  return 1;
+}
+
+std::int32_t FormatGuid(char* out, std::uint32_t outSize, const std::uint8_t* source) {
+  return FormatByTemplate(out, outSize, source, kGuidTemplate);
+}
+
+}  // namespace disklens

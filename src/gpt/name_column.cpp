@@ -1,0 +1,66 @@
+#include "gpt/name_column.h"
+
+#include <cstdint>
+
+namespace disklens {
+
+namespace {
+
+bool IsControl(std::uint32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+#ifndef _WIN32
+// Length of the well-formed UTF-8 sequence at `s` (1 to 4) with its code point,
+// or 0 when the bytes there are not one.
+int DecodeUtf8(const unsigned char* s, std::uint32_t& cp) {
+  const unsigned char b = s[0];
+  int length;
+  std::uint32_t min;
+  if (b < 0x80) {
+    cp = b;
+    return 1;
+  } else if (b >= 0xC2 && b <= 0xDF) {
+    length = 2, min = 0x80, cp = b & 0x1Fu;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    length = 3, min = 0x800, cp = b & 0x0Fu;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    length = 4, min = 0x10000, cp = b & 0x07u;
+  } else {
+    return 0;
+  }
+  for (int i = 1; i < length; ++i) {
+    if ((s[i] & 0xC0) != 0x80) return 0;  // the NUL ends a sequence early too
+    cp = (cp << 6) | (s[i] & 0x3Fu);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return length;
+}
+#endif
+
+}  // namespace
+
+std::string FitNameColumn(const char* text) {
+  std::string out;
+  std::size_t characters = 0;
+  const auto* s = reinterpret_cast<const unsigned char*>(text != nullptr ? text : "");
+  while (*s != 0 && characters < kNameColumnWidth) {
+#ifdef _WIN32
+    out += IsControl(*s) && *s < 0x80 ? '?' : static_cast<char>(*s);
+    ++s;
+#else
+    std::uint32_t cp = 0;
+    const int length = DecodeUtf8(s, cp);
+    if (length == 0 || IsControl(cp)) {
+      out += '?';
+      s += length == 0 ? 1 : length;
+    } else {
+      out.append(reinterpret_cast<const char*>(s), static_cast<std::size_t>(length));
+      s += length;
+    }
+#endif
+    ++characters;
+  }
+  out.append(kNameColumnWidth - characters, ' ');
+  return out;
+}
+
+}  // namespace disklens
