@@ -85,7 +85,10 @@ void PutGpt(SampleDisk& disk, const std::string& diskGuid, const std::vector<Gpt
     Put64(array, at + 32, p.firstLba);
     Put64(array, at + 40, p.lastLba);
     Put64(array, at + 48, p.attributes);
-    for (std::size_t i = 0; i < p.name.size() && i < 36; ++i) Put16(array, at + 56 + 2 * i, static_cast<std::uint8_t>(p.name[i]));
+    // ASCII names: each character is one UTF-16LE code unit.
+    for (std::size_t i = 0; i < p.name.size() && i < 36; ++i) {
+      Put16(array, at + 56 + 2 * i, static_cast<std::uint8_t>(p.name[i]));
+    }
   }
   const std::uint32_t arrayCrc = Crc32(array.data(), array.size());
   const Bytes guid = GuidBytes(diskGuid);

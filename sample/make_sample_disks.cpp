@@ -24,7 +24,8 @@ bool WriteImage(const std::filesystem::path& path, const SampleDisk& disk) {
   for (const SampleDisk::Run& run : disk.runs) {
     if (run.lba * kSectorSize + run.bytes.size() > bytes) return false;
     out.seekp(static_cast<std::streamoff>(run.lba * kSectorSize));
-    out.write(reinterpret_cast<const char*>(run.bytes.data()), static_cast<std::streamsize>(run.bytes.size()));
+    out.write(reinterpret_cast<const char*>(run.bytes.data()),
+              static_cast<std::streamsize>(run.bytes.size()));
   }
   out.close();
   return static_cast<bool>(out);

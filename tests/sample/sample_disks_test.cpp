@@ -112,9 +112,9 @@ TEST(SampleDisks, VolumesAreWhatTheToolsExpect) {
     SCOPED_TRACE(std::to_string(v.lba) + " " + v.type);
     const std::vector<std::uint8_t> disk = test::ReadFileBytes(*v.disk);
     ASSERT_GE(disk.size(), (v.lba + v.sectors) * kSector);
-    const std::string volume = dir.Write(
-        "volume", std::vector<std::uint8_t>(disk.begin() + static_cast<long>(v.lba * kSector),
-                                            disk.begin() + static_cast<long>((v.lba + v.sectors) * kSector)));
+    const auto first = disk.begin() + static_cast<long>(v.lba * kSector);
+    const std::vector<std::uint8_t> bytes(first, first + static_cast<long>(v.sectors * kSector));
+    const std::string volume = dir.Write("volume", bytes);
     const std::string type = test::Shell("blkid -p -o value -s TYPE " + test::ShellQuote(volume));
     EXPECT_EQ(type, std::string(v.type) + "\n");
     if (std::string(v.type) == "vfat") {
