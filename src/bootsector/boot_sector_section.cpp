@@ -15,7 +15,7 @@ namespace disklens {
 namespace {
 
 void PrintRule() {
-  Print("\n-------------------------------------------------------------------------------");
+  Print("%s", kSingleRule);
 }
 
 // A type 0xDA partition keeps its image trailer in its last sector, which

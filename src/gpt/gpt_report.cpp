@@ -26,10 +26,6 @@ constexpr std::size_t kEntryAttributes = 48;
 constexpr std::size_t kEntryName = 56;
 constexpr std::size_t kEntryReadBytes = 128;
 
-constexpr const char* kDoubleRule =
-    "\n===============================================================================";
-constexpr const char* kSingleRule =
-    "\n-------------------------------------------------------------------------------";
 
 bool IsUnused(ByteView slot) {
   for (std::size_t i = 0; i < 16; ++i) {

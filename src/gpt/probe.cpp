@@ -1,7 +1,5 @@
 #include "gpt/probe.h"
 
-#include <vector>
-
 #include "gpt/boot_signatures.h"
 #include "gpt/probe_kinds.h"
 #include "gpt/probe_sector.h"
@@ -62,7 +60,7 @@ bool FourthSlotHoldsText(ByteView sector) {
 ProbeResult ProbePartition(DiskDevice* disk, std::uint64_t lba) {
   ProbeResult result;
   const bool wholeDisk = lba == 0;
-  std::vector<std::uint8_t> buffer = ProbeSectorBuffer(disk);
+  ProbeSectorBuffer buffer(disk);
   ByteView first;
   if (!ReadProbeSector(disk, lba, 0, buffer, first)) {
     result.status = kProbeUnreadable;
@@ -73,13 +71,15 @@ ProbeResult ProbePartition(DiskDevice* disk, std::uint64_t lba) {
   if (HasBootSignature(first)) {
     kind = JumpingBootSectorKind(first);
     // A Linux loader in the boot sector hides the file system behind it.
-    if (kind == kKindNothing && HasLinuxLoaderMark(first)) kind = ProbeSuperblocks(disk, lba);
+    if (kind == kKindNothing && HasLinuxLoaderMark(first)) {
+      kind = ProbeSuperblocks(disk, lba, first);
+    }
     if (kind == kKindNothing) kind = RefsOrExfatKind(first);
     if (kind == kKindNothing && wholeDisk && FourthSlotHoldsText(first)) {
       kind = kKindUnrecognised;
     }
   } else {
-    kind = ProbeSuperblocks(disk, lba);
+    kind = ProbeSuperblocks(disk, lba, first);
     if (kind == kKindNothing) kind = RefsOrExfatKind(first);
   }
 

@@ -28,16 +28,16 @@ void PrintEmbrSection(ReportState& state) {
   if (!embr.Has(0, kEmbrHeaderSize)) return;
 
   Print("\n");
-  Print("%s", kEmbrDoubleRule);
+  Print("%s", kDoubleRule);
   Print("\n                               EMBR Found (HD%i)", HdNumber(state));
-  Print("%s", kEmbrRule);
+  Print("%s", kSingleRule);
   Print("\n Revision:  %4x   Min SPT: %4i   Sectors: %3i   SSize:  %4i",
         static_cast<unsigned>(embr.U8(4)), static_cast<int>(embr.U8(5)),
         static_cast<int>(embr.U8(6)), static_cast<int>(static_cast<std::int16_t>(embr.U16(8))));
   Print("\n  Last Cyl: %4i   Last Hd: %4i   SPT:     %3i",
         static_cast<int>(static_cast<std::int16_t>(embr.U16(10))), static_cast<int>(embr.U8(12)),
         static_cast<int>(embr.U8(13)));
-  Print("%s", kEmbrRule);
+  Print("%s", kSingleRule);
   // Each table is looked for only right behind the one before it; a table that
   // runs past the data read ends the section.
   if (embr.Matches(kEmbrHeaderSize, "MPT", 3)) {
@@ -47,7 +47,7 @@ void PrintEmbrSection(ReportState& state) {
       if (mbftEnd && embr.Matches(*mbftEnd, "MDT", 3)) PrintMdtTable(embr, *mbftEnd);
     }
   }
-  Print("%s", kEmbrDoubleRule);
+  Print("%s", kDoubleRule);
 }
 
 }  // namespace disklens

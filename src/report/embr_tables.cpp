@@ -44,7 +44,7 @@ std::optional<std::size_t> PrintMptTable(ReportState& state, ByteView embr, std:
   Print("\n                MPT Found:  Revision: %i,  Number of Entries: %i Flag: %X",
         static_cast<int>(header.U8(3)), static_cast<int>(count),
         static_cast<unsigned>(header.U8(5)));
-  Print("%s", kEmbrRule);
+  Print("%s", kSingleRule);
   std::size_t at = offset + kMptHeaderSize;
   bool complete = true;
   for (unsigned k = 0; k < count; ++k, at += kMptEntrySize) {
@@ -67,7 +67,7 @@ std::optional<std::size_t> PrintMptTable(ReportState& state, ByteView embr, std:
       Print("\n====================================================================");
     }
   }
-  Print("%s", kEmbrRule);
+  Print("%s", kSingleRule);
   if (!complete) return std::nullopt;
   return at;
 }
@@ -78,7 +78,7 @@ std::optional<std::size_t> PrintMbftTable(ByteView embr, std::size_t offset) {
   const unsigned count = header.U8(5);
   Print("\n                MBFT Found: Revision: %i,  Number of Entries: %i",
         static_cast<int>(header.U8(4)), static_cast<int>(count));
-  Print("%s", kEmbrRule);
+  Print("%s", kSingleRule);
   std::size_t at = offset + kMbftHeaderSize;
   for (unsigned k = 0; k < count; ++k) {
     if (!embr.Has(at, kMbftEntryFixedSize)) return std::nullopt;
@@ -97,10 +97,10 @@ std::optional<std::size_t> PrintMdtTable(ByteView embr, std::size_t offset) {
   if (!embr.Has(offset, kMdtHeaderSize)) return std::nullopt;
   const ByteView header = embr.From(offset);
   const unsigned count = header.U8(4);
-  Print("%s", kEmbrRule);
+  Print("%s", kSingleRule);
   Print("\n                MDT Found:  Revision: %i,  Number of Entries: %i",
         static_cast<int>(header.U8(3)), static_cast<int>(count));
-  Print("%s", kEmbrRule);
+  Print("%s", kSingleRule);
   std::size_t at = offset + kMdtHeaderSize;
   for (unsigned k = 0; k < count; ++k) {
     if (!embr.Has(at, kMdtEntryFixedSize)) return std::nullopt;

@@ -9,10 +9,6 @@
 
 namespace disklens {
 
-inline constexpr char kEmbrDoubleRule[] =
-    "\n===============================================================================";
-inline constexpr char kEmbrRule[] =
-    "\n-------------------------------------------------------------------------------";
 
 // Each prints the table whose header starts at `offset` of `embr` (the data
 // read, from the EMBR on) and returns the offset right behind its last entry,

@@ -1,7 +1,7 @@
 #include "report/extended_chain.h"
 
+#include <array>
 #include <cinttypes>
-#include <set>
 
 #include "disk/transfer.h"
 #include "platform/platform.h"
@@ -31,6 +31,25 @@ class ChainBuffer {
 
  private:
   std::uint8_t* data_;
+};
+
+// The LBAs of the EBRs walked so far. A fixed table rather than a node per
+// EBR keeps the walk free of allocations; a chain holds few EBRs, so a scan is quick.
+class VisitedEbrs {
+ public:
+  bool Contains(std::uint32_t lba) const {
+    for (std::uint32_t i = 0; i < count_; ++i) {
+      if (lbas_[i] == lba) return true;
+    }
+    return false;
+  }
+  std::uint32_t Count() const { return count_; }
+  // Only called below the limit, which the walk checks first.
+  void Add(std::uint32_t lba) { lbas_[count_++] = lba; }
+
+ private:
+  std::array<std::uint32_t, kMaxChainEbrs> lbas_;
+  std::uint32_t count_ = 0;
 };
 
 // Prints the EBR's rows and collects its logical partitions. True when it
@@ -68,20 +87,20 @@ void PrintExtendedChain(ReportState& state, std::uint32_t baseLba, std::uint16_t
   ChainBuffer buffer(readSize > kChainBufferSize ? readSize : kChainBufferSize);
   if (buffer.Data() == nullptr) return;
 
-  std::set<std::uint32_t> visited;
+  VisitedEbrs visited;
   std::uint32_t offset = 0;
   for (;;) {
     const std::uint32_t ebrLba = baseLba + offset;
-    if (visited.count(ebrLba) != 0) {
+    if (visited.Contains(ebrLba)) {
       Print("\n     Chain loops back to LBA %" PRIu32 "\n", ebrLba);
       return;
     }
-    if (visited.size() >= kMaxChainEbrs) {
+    if (visited.Count() >= kMaxChainEbrs) {
       Print("\n     Chain stopped after %" PRIu32 " EBRs, before LBA %" PRIu32 "\n",
             kMaxChainEbrs, ebrLba);
       return;
     }
-    visited.insert(ebrLba);
+    visited.Add(ebrLba);
     if (ReadSectors(ebrLba, 0, buffer.Data(), 2, disk) == 0) {
       Print("\n     Error on Read\n");
       return;

@@ -1,3 +1,6 @@
+#include <unistd.h>
+
+#include <cstdio>
 #include <ctime>
 
 #include "report/driver.h"
@@ -7,5 +10,9 @@ int main(int argc, char** argv) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   const bool known = localtime_r(&now, &local) != nullptr;
+  // A report of many disks runs to megabytes: a file or a pipe takes it in
+  // large pieces; a terminal keeps its line buffering.
+  static char outputBuffer[1 << 16];
+  if (isatty(STDOUT_FILENO) == 0) std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
   return disklens::RunProgram(argc, argv, known ? &local : nullptr);
 }

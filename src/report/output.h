@@ -7,6 +7,12 @@
 
 namespace disklens {
 
+// The section rules: a line feed and 79 "=" or 79 "-".
+inline constexpr char kDoubleRule[] =
+    "\n===============================================================================";
+inline constexpr char kSingleRule[] =
+    "\n-------------------------------------------------------------------------------";
+
 // Standard output unless a test has set another stream.
 std::FILE* ReportOutput();
 void SetReportOutput(std::FILE* stream);

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds the Debian package of a build tree with CPack, unpacks it into a
+# scratch root and runs the installed program on the sample disks.
+# Usage: deb_package_test.sh BUILD-DIR SAMPLE-DIR. Exit 77 means skipped.
+set -euo pipefail
+build=$1
+samples=$2
+
+for tool in cpack dpkg-deb; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP: $tool is not installed (tools/install-deps installs it)"
+    exit 77
+  fi
+done
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
+  { cat "$scratch/cpack.log"; fail "cpack -G DEB"; }
+debs=("$scratch"/out/*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one .deb, found: ${debs[*]}"
+deb=${debs[0]}
+
+[ "$(dpkg-deb -f "$deb" Package)" = disklens ] || fail "package name"
+[ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
+[ -n "$(dpkg-deb -f "$deb" Description)" ] || fail "no description"
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libc6 libstdc++6 libgcc-s1; do
+  [[ ", $depends" == *", $lib "* || ", $depends," == *", $lib,"* ]] ||
+    fail "Depends lacks $lib: '$depends' (dpkg-shlibdeps comes with dpkg-dev)"
+done
+
+# Only the program and its manual page.
+contents=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | sort)
+expected=$'./usr/bin/disklens\n./usr/share/man/man1/disklens.1'
+[ "$contents" = "$expected" ] || fail "package files: $contents"
+
+dpkg -x "$deb" "$scratch/root"
+set +e
+DISKLENS_DISKS="$samples/disk0.img:$samples/disk1.img" "$scratch/root/usr/bin/disklens" \
+  </dev/null >"$scratch/report.txt" 2>"$scratch/err.txt"
+status=$?
+set -e
+[ $status -eq 0 ] || fail "installed disklens exited with $status"
+[ ! -s "$scratch/err.txt" ] || fail "installed disklens wrote to standard error: $(cat "$scratch/err.txt")"
+for header in "MBR Partition Information (HD0" "EMBR Found (HD0)" "MBR Partition Information (HD1" \
+              "GPT Found (HD1)" "BOOT SECTOR INFORMATION"; do
+  grep -qF "$header" "$scratch/report.txt" || fail "report lacks '$header'"
+done
+[ "$(grep -cF "BOOT SECTOR INFORMATION" "$scratch/report.txt")" -eq 2 ] ||
+  fail "BOOT SECTOR INFORMATION not once for each disk"
+echo "PASS: $(basename "$deb") installs, depends on: $depends"
