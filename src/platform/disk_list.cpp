@@ -14,7 +14,8 @@ std::vector<DiskSource> ParseDiskList(const std::string& list, char separator) {
   std::size_t start = 0;
   while (true) {
     const std::size_t end = list.find(separator, start);
-    std::string entry = list.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string entry =
+        list.substr(start, end == std::string::npos ? std::string::npos : end - start);
     DiskSource d;
     const std::size_t at = entry.rfind('@');
     if (at != std::string::npos) {

@@ -80,7 +80,8 @@ LibraryHandle Win32Platform::LoadLibraryA(const char* name) {
 }
 
 ProcAddress Win32Platform::GetProcAddress(LibraryHandle library, std::uint16_t ordinal) {
-  return reinterpret_cast<ProcAddress>(::GetProcAddress(ToModule(library), MAKEINTRESOURCEA(ordinal)));
+  const FARPROC proc = ::GetProcAddress(ToModule(library), MAKEINTRESOURCEA(ordinal));
+  return reinterpret_cast<ProcAddress>(proc);
 }
 
 bool Win32Platform::FreeLibrary(LibraryHandle library) {

@@ -251,7 +251,8 @@ DiskImage Gpt512() {
            {{kEsp, "11111111-2222-4333-8444-555555555555", 2048, 4095, "EFI system partition"},
             {kReserved, "21111111-2222-4333-8444-555555555555", 4096, 4351,
              "Microsoft reserved partition"},
-            {kBasicData, "31111111-2222-4333-8444-555555555555", 4352, 8191, "Basic data partition"},
+            {kBasicData, "31111111-2222-4333-8444-555555555555", 4352, 8191,
+             "Basic data partition"},
             {kLinux, "41111111-2222-4333-8444-555555555555", 8192, 12287, "Linux root"},
             {kSwap, "51111111-2222-4333-8444-555555555555", 12288, 14335, "swap"}});
   disklens::test::WriteFat32Example(d, 2048);

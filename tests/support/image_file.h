@@ -45,7 +45,8 @@ class InstalledImagePlatform {
     SetPlatform(&platform_);
   }
 #else
-  explicit InstalledImagePlatform(std::vector<DiskSource> disks) : platform_(std::move(disks), false) {
+  explicit InstalledImagePlatform(std::vector<DiskSource> disks)
+      : platform_(std::move(disks), false) {
     SetPlatform(&platform_);
   }
 #endif
