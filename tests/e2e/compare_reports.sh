@@ -91,7 +91,7 @@ for marker in "MBR Partition Information (HD0" "Volume Information" "EMBR Found 
               "MPT Found" "MBFT Found" "MDT Found" "BOOT SECTOR INFORMATION" \
               "File System ID: 0x6 " "File System ID: 0x7 " "File System ID: 0xC " \
               "File System ID: 0x1 " "File System ID: 0xDA " "Error on Read" "Error reading LBA" \
-              "MBR Partition Information (HD3" "MBR Partition Information (HD4"; do
+              "MBR Partition Information (HD3" "MBR Partition Information (HD4" "GPT Found (HD"; do
   if ! grep -qF "$marker" "$work/report.linux.txt" "$work/all.linux.txt"; then
     echo "the Linux report lacks \"$marker\": the images do not show what they should"
     failed=1

@@ -22,7 +22,7 @@ class TempDir {
       char name[32];
       std::snprintf(name, sizeof name, "disklens-%08x", static_cast<unsigned>(random()));
       std::error_code ec;
-      if (std::filesystem::create_directory(base / name, ec)) path_ = base / name;
+      if (std::filesystem::create_directory(base / name, ec)) path_ = (base / name).string();
     }
   }
   ~TempDir() {
