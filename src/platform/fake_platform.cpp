@@ -2,10 +2,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "disk/win9x/dkhlp32.h"
+#include "platform/disk_list.h"
 #include "platform/geometry_reply.h"
-#include "platform/posix_disks.h"
 #include "platform/utf8.h"
 
 namespace disklens {
@@ -13,13 +14,19 @@ namespace disklens {
 namespace {
 constexpr LibraryHandle kLibrary = 0xD1;
 constexpr std::size_t kPage = 4096;
+
+constexpr std::align_val_t kPageAlignment{kPage};
+
+// Page-aligned through the language itself: not every C library has aligned_alloc.
+void* PageAlloc(std::size_t bytes) { return ::operator new(bytes, kPageAlignment, std::nothrow); }
+void PageFree(void* p) { ::operator delete(p, kPageAlignment); }
 }  // namespace
 
 FakePlatform::FakePlatform() { SetPlatform(this); }
 
 FakePlatform::~FakePlatform() {
   SetPlatform(nullptr);
-  for (void* p : allocations_) std::free(p);
+  for (void* p : allocations_) PageFree(p);
 }
 
 FakeDisk& FakePlatform::AddDisk(std::uint32_t index, std::uint64_t bytes, std::uint32_t sectorSize) {
@@ -141,7 +148,7 @@ void* FakePlatform::VirtualAlloc(std::size_t size) {
   Record("VirtualAlloc", 0, 0, size);
   if (Fails("VirtualAlloc")) return nullptr;
   const std::size_t rounded = (size + kPage - 1) / kPage * kPage;
-  void* p = std::aligned_alloc(kPage, rounded == 0 ? kPage : rounded);
+  void* p = PageAlloc(rounded == 0 ? kPage : rounded);
   if (p == nullptr) return nullptr;
   std::memset(p, 0, rounded);
   allocations_.insert(p);
@@ -151,7 +158,7 @@ void* FakePlatform::VirtualAlloc(std::size_t size) {
 bool FakePlatform::VirtualFree(void* address) {
   Record("VirtualFree");
   if (allocations_.erase(address) == 0) return false;
-  std::free(address);
+  PageFree(address);
   return true;
 }
 

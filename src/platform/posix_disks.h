@@ -1,22 +1,12 @@
 // Which file stands behind \\.\PhysicalDriveN on Linux.
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/disk_list.h"
+
 namespace disklens {
-
-struct DiskSource {
-  std::string path;                 // empty: no disk at this index
-  std::uint32_t imageSectorSize = 512;  // for image files; block devices report their own
-};
-
-// DISKLENS_DISKS: colon-separated paths, entry N is disk N, an empty entry
-// leaves that disk absent, and "@512", "@1024", "@2048" or "@4096" at the end of
-// an entry gives an image's sector size.
-std::vector<DiskSource> ParseDiskList(const std::string& list);
 
 // Orders block device names naturally: digit runs by value, drive letters as
 // numbers, everything else alphabetically
@@ -30,8 +20,5 @@ std::vector<DiskSource> ListSystemDisks(const std::string& sysBlock);
 
 // The disks of this run: DISKLENS_DISKS when it is set, otherwise the system's.
 std::vector<DiskSource> ConfiguredDisks();
-
-// "\\.\PhysicalDriveN" to N; none for any other path.
-std::optional<std::uint32_t> PhysicalDriveIndex(const char* path);
 
 }  // namespace disklens

@@ -1,7 +1,6 @@
 #include "report/driver.h"
 
 #include <cstring>
-#include <strings.h>
 
 #include "bootsector/boot_sector_section.h"
 #include "disk/session.h"
@@ -15,6 +14,16 @@ namespace disklens {
 namespace {
 
 constexpr std::uint32_t kDiskCount = 32;
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// ASCII letters compare without regard to case, whatever the C library's locale.
+bool EqualsIgnoringCase(const char* a, const char* b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+    if (AsciiLower(*a) != AsciiLower(*b)) return false;
+  }
+  return *a == *b;
+}
 
 void PrintBanner(const std::tm* now) {
   Print("\nDISKLENS 1.15\n");
@@ -30,7 +39,7 @@ void PrintBanner(const std::tm* now) {
 }  // namespace
 
 bool IsAllOption(int argc, const char* const* argv) {
-  return argc == 2 && argv != nullptr && argv[1] != nullptr && strcasecmp(argv[1], "/all") == 0;
+  return argc == 2 && argv != nullptr && argv[1] != nullptr && EqualsIgnoringCase(argv[1], "/all");
 }
 
 void ReportDisk(ReportState& state, std::uint32_t index) {

@@ -17,8 +17,15 @@ inline constexpr char kSingleRule[] =
 std::FILE* ReportOutput();
 void SetReportOutput(std::FILE* stream);
 
+// The format checks of the C library's printf: on MinGW the C99-conforming one.
+#if defined(__MINGW32__)
+#define DISKLENS_PRINTF_FORMAT __MINGW_PRINTF_FORMAT
+#else
+#define DISKLENS_PRINTF_FORMAT printf
+#endif
+
 // printf to the report.
-void Print(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Print(const char* format, ...) __attribute__((format(DISKLENS_PRINTF_FORMAT, 1, 2)));
 
 // Copies a text field of `length` bytes (at most 15) up to its first zero
 // byte into `out` and ends it with a NUL. Bytes below 0x20 and 0x7F become "?",

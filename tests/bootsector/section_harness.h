@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -17,13 +18,16 @@
 namespace disklens::test {
 
 class SectionHarness {
+  static constexpr std::align_val_t kPageAlignment{4096};
+
  public:
-  SectionHarness() : buffer_(static_cast<std::uint8_t*>(std::aligned_alloc(4096, kWorkBufferSize))) {
+  SectionHarness()
+      : buffer_(static_cast<std::uint8_t*>(::operator new(kWorkBufferSize, kPageAlignment))) {
     // Stale bytes, as earlier sections leave them: none may ever show.
     std::memset(buffer_, 0xEE, kWorkBufferSize);
     state.workBuffer = buffer_;
   }
-  ~SectionHarness() { std::free(buffer_); }
+  ~SectionHarness() { ::operator delete(buffer_, kPageAlignment); }
   SectionHarness(const SectionHarness&) = delete;
   SectionHarness& operator=(const SectionHarness&) = delete;
 

@@ -119,7 +119,7 @@ std::vector<Partition> ParseSfdiskJson(const std::string& json) {
 }
 
 std::string MbrSectionOf(const std::string& path, BootTargetList* targets) {
-  test::InstalledPosixPlatform posix({DiskSource{path, 512}});
+  test::InstalledImagePlatform images({DiskSource{path, 512}});
   test::ReportDisk rd;
   test::CapturedOutput out;
   PrintMbrSection(rd.state);

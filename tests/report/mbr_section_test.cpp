@@ -100,7 +100,7 @@ constexpr char kSecondExample[] = R"(
 +====+====+=============+====+=============+============+============+)";
 
 TEST_F(TwoEbrChain, PrintsTheChainBetweenTheFrames) {
-  test::InstalledPosixPlatform posix({DiskSource{path_, 512}});
+  test::InstalledImagePlatform images({DiskSource{path_, 512}});
   test::ReportDisk rd;
   test::CapturedOutput out;
   PrintMbrSection(rd.state);
@@ -126,7 +126,7 @@ TEST_F(TwoEbrChain, PrintsTheChainBetweenTheFrames) {
 }
 
 TEST_F(TwoEbrChain, AllGivesLogicalPartitionsTheEntryNumberAndTheByteBehindTheEbr) {
-  test::InstalledPosixPlatform posix({DiskSource{path_, 512}});
+  test::InstalledImagePlatform images({DiskSource{path_, 512}});
   test::ReportDisk rd(0, true);
   test::CapturedOutput out;
   PrintMbrSection(rd.state);

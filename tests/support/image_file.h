@@ -1,51 +1,65 @@
-// Disk image files in a temporary directory, read through the POSIX platform.
+// Disk image files in a temporary directory, read through the system's own
+// back end (the POSIX one on Linux, the Win32 one on Windows).
 #pragma once
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#if defined(_WIN32)
+#include "platform/win32_platform.h"
+#else
 #include "platform/posix_platform.h"
+#endif
 #include "support/temp_dir.h"
 
 namespace disklens::test {
 
 // A sparse file of `bytes` bytes; true on success.
 inline bool MakeSparseFile(const std::string& path, std::uint64_t bytes) {
-  const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
-  if (fd < 0) return false;
-  const bool ok = ::ftruncate(fd, static_cast<off_t>(bytes)) == 0;
-  return ::close(fd) == 0 && ok;
+  { std::ofstream create(path, std::ios::binary | std::ios::trunc); }
+  std::error_code ec;
+  std::filesystem::resize_file(path, bytes, ec);
+  return !ec;
 }
 
 // Writes `data` at byte `offset` of an existing file; true on success.
 inline bool WriteAt(const std::string& path, std::uint64_t offset,
                     const std::vector<std::uint8_t>& data) {
-  const int fd = ::open(path.c_str(), O_WRONLY);
-  if (fd < 0) return false;
-  const ssize_t n = ::pwrite(fd, data.data(), data.size(), static_cast<off_t>(offset));
-  return ::close(fd) == 0 && n == static_cast<ssize_t>(data.size());
+  std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+  file.seekp(static_cast<std::streamoff>(offset));
+  file.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  file.close();
+  return !file.fail();
 }
 
-// The POSIX platform over image files, installed for the lifetime of this object.
-class InstalledPosixPlatform {
+// The system's back end over image files, installed for the lifetime of this object.
+class InstalledImagePlatform {
  public:
-  explicit InstalledPosixPlatform(std::vector<DiskSource> disks) : platform_(std::move(disks), false) {
+#if defined(_WIN32)
+  explicit InstalledImagePlatform(std::vector<DiskSource> disks) : platform_(std::move(disks)) {
     SetPlatform(&platform_);
   }
-  ~InstalledPosixPlatform() { SetPlatform(nullptr); }
-  InstalledPosixPlatform(const InstalledPosixPlatform&) = delete;
-  InstalledPosixPlatform& operator=(const InstalledPosixPlatform&) = delete;
+#else
+  explicit InstalledImagePlatform(std::vector<DiskSource> disks)
+      : platform_(std::move(disks), false) {
+    SetPlatform(&platform_);
+  }
+#endif
+  ~InstalledImagePlatform() { SetPlatform(nullptr); }
+  InstalledImagePlatform(const InstalledImagePlatform&) = delete;
+  InstalledImagePlatform& operator=(const InstalledImagePlatform&) = delete;
 
  private:
+#if defined(_WIN32)
+  Win32Platform platform_;
+#else
   PosixPlatform platform_;
+#endif
 };
 
 }  // namespace disklens::test

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -12,9 +14,16 @@ namespace disklens::test {
 
 class TempDir {
  public:
+  // A new name until one is free: create_directory fails on one that exists.
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "disklens-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    std::random_device random;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      char name[32];
+      std::snprintf(name, sizeof name, "disklens-%08x", static_cast<unsigned>(random()));
+      std::error_code ec;
+      if (std::filesystem::create_directory(base / name, ec)) path_ = (base / name).string();
+    }
   }
   ~TempDir() {
     if (path_.empty()) return;

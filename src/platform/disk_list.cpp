@@ -1,0 +1,50 @@
+#include "platform/disk_list.h"
+
+#include <cstring>
+
+namespace disklens {
+
+namespace {
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+}  // namespace
+
+std::vector<DiskSource> ParseDiskList(const std::string& list, char separator) {
+  std::vector<DiskSource> disks;
+  if (list.empty()) return disks;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = list.find(separator, start);
+    std::string entry =
+        list.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    DiskSource d;
+    const std::size_t at = entry.rfind('@');
+    if (at != std::string::npos) {
+      const std::string suffix = entry.substr(at + 1);
+      if (suffix == "512" || suffix == "1024" || suffix == "2048" || suffix == "4096") {
+        d.imageSectorSize = static_cast<std::uint32_t>(std::stoul(suffix));
+        entry.resize(at);
+      }
+    }
+    d.path = entry;
+    disks.push_back(d);
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return disks;
+}
+
+std::optional<std::uint32_t> PhysicalDriveIndex(const char* path) {
+  static constexpr char kPrefix[] = "\\\\.\\PhysicalDrive";
+  const std::size_t n = sizeof kPrefix - 1;
+  if (path == nullptr || std::strncmp(path, kPrefix, n) != 0) return std::nullopt;
+  const char* digits = path + n;
+  if (*digits == '\0' || std::strlen(digits) > 9) return std::nullopt;
+  std::uint32_t value = 0;
+  for (const char* p = digits; *p != '\0'; ++p) {
+    if (!IsDigit(*p)) return std::nullopt;
+    value = value * 10 + static_cast<std::uint32_t>(*p - '0');
+  }
+  return value;
+}
+
+}  // namespace disklens

@@ -1,0 +1,214 @@
+#include "platform/win32_platform.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "platform/geometry_reply.h"
+
+namespace disklens {
+
+namespace {
+
+HANDLE ToWin(Handle h) { return reinterpret_cast<HANDLE>(h); }
+Handle FromWin(HANDLE h) { return reinterpret_cast<Handle>(h); }
+HMODULE ToModule(LibraryHandle h) { return reinterpret_cast<HMODULE>(h); }
+
+}  // namespace
+
+Platform& NativePlatform() {
+  static Win32Platform platform;
+  return platform;
+}
+
+std::optional<std::string> DiskListVariable() {
+  // GetEnvironmentVariableA, not getenv: the C library can't tell an empty
+  // variable from an absent one.
+  std::string value(256, '\0');
+  while (true) {
+    ::SetLastError(ERROR_SUCCESS);
+    const DWORD n = ::GetEnvironmentVariableA("DISKLENS_DISKS", value.data(),
+                                              static_cast<DWORD>(value.size()));
+    if (n == 0) {
+      if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+      return std::string();
+    }
+    if (n < value.size()) {
+      value.resize(n);
+      return value;
+    }
+    value.assign(n, '\0');  // n counts the terminating NUL when the buffer is short
+  }
+}
+
+Win32Platform::Win32Platform(std::vector<DiskSource> disks)
+    : imagesKnown_(true), images_(std::move(disks)) {}
+
+const std::optional<std::vector<DiskSource>>& Win32Platform::Images() {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (!imagesKnown_) {
+    if (const std::optional<std::string> list = DiskListVariable()) {
+      images_ = ParseDiskList(*list, ';');
+    }
+    imagesKnown_ = true;
+  }
+  return images_;
+}
+
+std::optional<std::uint32_t> Win32Platform::ImageSectorSize(Handle handle) {
+  std::lock_guard<std::mutex> guard(lock_);
+  const auto it = imageHandles_.find(handle);
+  if (it == imageHandles_.end()) return std::nullopt;
+  return it->second;
+}
+
+bool Win32Platform::GetVersionExA(OsVersionInfo& info) {
+  OSVERSIONINFOA v{};
+  v.dwOSVersionInfoSize = sizeof v;
+  if (info.osVersionInfoSize != sizeof v || !::GetVersionExA(&v)) return false;
+  info.majorVersion = v.dwMajorVersion;
+  info.minorVersion = v.dwMinorVersion;
+  info.buildNumber = v.dwBuildNumber;
+  info.platformId = v.dwPlatformId;
+  return true;
+}
+
+std::uint32_t Win32Platform::SetErrorMode(std::uint32_t mode) { return ::SetErrorMode(mode); }
+
+LibraryHandle Win32Platform::LoadLibraryA(const char* name) {
+  return reinterpret_cast<LibraryHandle>(::LoadLibraryA(name));
+}
+
+ProcAddress Win32Platform::GetProcAddress(LibraryHandle library, std::uint16_t ordinal) {
+  const FARPROC proc = ::GetProcAddress(ToModule(library), MAKEINTRESOURCEA(ordinal));
+  return reinterpret_cast<ProcAddress>(proc);
+}
+
+bool Win32Platform::FreeLibrary(LibraryHandle library) {
+  return ::FreeLibrary(ToModule(library)) != FALSE;
+}
+
+Handle Win32Platform::CreateMutexA() { return FromWin(::CreateMutexA(nullptr, FALSE, nullptr)); }
+
+std::uint32_t Win32Platform::WaitForSingleObject(Handle handle, std::uint32_t milliseconds) {
+  return ::WaitForSingleObject(ToWin(handle), milliseconds);
+}
+
+bool Win32Platform::ReleaseMutex(Handle handle) { return ::ReleaseMutex(ToWin(handle)) != FALSE; }
+
+bool Win32Platform::CloseHandle(Handle handle) {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    imageHandles_.erase(handle);
+  }
+  return ::CloseHandle(ToWin(handle)) != FALSE;
+}
+
+void* Win32Platform::VirtualAlloc(std::size_t size) {
+  // Committed pages come zeroed and page-aligned.
+  return ::VirtualAlloc(nullptr, size == 0 ? 1 : size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+}
+
+bool Win32Platform::VirtualFree(void* address) {
+  return ::VirtualFree(address, 0, MEM_RELEASE) != FALSE;
+}
+
+Handle Win32Platform::CreateFileA(const char* path, std::uint32_t desiredAccess,
+                                  std::uint32_t shareMode, std::uint32_t creationDisposition,
+                                  std::uint32_t flags) {
+  const std::optional<std::vector<DiskSource>>& images = Images();
+  const std::optional<std::uint32_t> index = PhysicalDriveIndex(path);
+  if (!images || !index) {
+    return FromWin(::CreateFileA(path, desiredAccess, shareMode, nullptr, creationDisposition,
+                                 flags, nullptr));
+  }
+  if (creationDisposition != kOpenExisting || *index >= images->size() ||
+      (*images)[*index].path.empty()) {
+    ::SetLastError(ERROR_FILE_NOT_FOUND);
+    return kInvalidHandle;
+  }
+  const DiskSource& source = (*images)[*index];
+  // An image is an ordinary file: no unbuffered or other raw-device flags.
+  const HANDLE file = ::CreateFileA(source.path.c_str(), desiredAccess, shareMode, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return kInvalidHandle;
+  if (::GetFileType(file) != FILE_TYPE_DISK) {
+    ::CloseHandle(file);
+    ::SetLastError(ERROR_FILE_NOT_FOUND);
+    return kInvalidHandle;
+  }
+  std::lock_guard<std::mutex> guard(lock_);
+  imageHandles_[FromWin(file)] = source.imageSectorSize;
+  return FromWin(file);
+}
+
+std::uint32_t Win32Platform::SetFilePointer(Handle handle, std::int32_t distanceLow,
+                                            std::int32_t* distanceHigh, std::uint32_t moveMethod) {
+  LONG high = distanceHigh != nullptr ? *distanceHigh : 0;
+  const DWORD low =
+      ::SetFilePointer(ToWin(handle), distanceLow, distanceHigh != nullptr ? &high : nullptr,
+                       moveMethod);
+  if (distanceHigh != nullptr) *distanceHigh = high;
+  return low;
+}
+
+bool Win32Platform::ReadFile(Handle handle, void* buffer, std::uint32_t bytes,
+                             std::uint32_t* done) {
+  DWORD n = 0;
+  const BOOL ok = ::ReadFile(ToWin(handle), buffer, bytes, &n, nullptr);
+  if (done != nullptr) *done = n;
+  return ok != FALSE;
+}
+
+bool Win32Platform::WriteFile(Handle handle, const void* buffer, std::uint32_t bytes,
+                              std::uint32_t* done) {
+  DWORD n = 0;
+  const BOOL ok = ::WriteFile(ToWin(handle), buffer, bytes, &n, nullptr);
+  if (done != nullptr) *done = n;
+  return ok != FALSE;
+}
+
+std::uint32_t Win32Platform::GetLastError() { return ::GetLastError(); }
+
+bool Win32Platform::DeviceIoControl(Handle handle, std::uint32_t code, const void* in,
+                                    std::uint32_t inSize, void* out, std::uint32_t outSize,
+                                    std::uint32_t* returned) {
+  if (returned != nullptr) *returned = 0;
+  const std::optional<std::uint32_t> imageSectorSize = ImageSectorSize(handle);
+  if (!imageSectorSize) {
+    DWORD n = 0;
+    const BOOL ok = ::DeviceIoControl(ToWin(handle), code, const_cast<void*>(in), inSize, out,
+                                      outSize, &n, nullptr);
+    if (returned != nullptr) *returned = n;
+    return ok != FALSE;
+  }
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(ToWin(handle), &size)) return false;
+  SyntheticGeometry g;
+  g.totalBytes = static_cast<std::uint64_t>(size.QuadPart);
+  g.sectorSize = *imageSectorSize;
+  std::uint32_t n = 0;
+  if (code == kIoctlDiskGetDriveGeometryEx) {
+    n = BuildGeometryExReply(g, static_cast<std::uint8_t*>(out), outSize);
+  } else if (code == kIoctlDiskGetDriveGeometry) {
+    n = BuildGeometryReply(g, static_cast<std::uint8_t*>(out), outSize);
+  } else {
+    ::SetLastError(ERROR_NOT_SUPPORTED);
+    return false;
+  }
+  if (n == 0) {
+    ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return false;
+  }
+  if (returned != nullptr) *returned = n;
+  return true;
+}
+
+std::int32_t Win32Platform::WideCharToMultiByte(std::uint32_t codePage, const std::uint16_t* src,
+                                                std::int32_t srcUnits, char* dst,
+                                                std::int32_t dstSize) {
+  return ::WideCharToMultiByte(codePage, 0, reinterpret_cast<LPCWCH>(src), srcUnits, dst, dstSize,
+                               nullptr, nullptr);
+}
+
+}  // namespace disklens

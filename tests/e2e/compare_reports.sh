@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Runs the Windows program under Wine and the Linux program on the same disk
+# images (DISKLENS_DISKS with Z:\ paths and ";" on Windows, with "/" paths and
+# ":" on Linux) and fails unless both print the same report, line for line:
+# the Windows console's CR LF line ends aside, the run date masked.
+#   compare_reports.sh --linux PROGRAM --windows PROGRAM.exe --maker MAKER.exe
+#                      --work DIR [--peer DIR] --wine-prefix DIR
+# Exit code 77 (a skip) when there is no Linux program to compare with.
+set -euo pipefail
+
+peer=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --linux) linux=$2 ;;
+    --windows) windows=$2 ;;
+    --maker) maker=$2 ;;
+    --work) work=$2 ;;
+    --peer) peer=$2 ;;
+    --wine-prefix) prefix=$2 ;;
+    *) echo "compare_reports: unknown argument $1" >&2; exit 2 ;;
+  esac
+  shift 2
+done
+wine_run=$(cd "$(dirname "$0")/../.." && pwd)/tools/wine-run
+
+if [ ! -x "$linux" ]; then
+  echo "no Linux program at $linux: build the release preset first (tools/test does)"
+  exit 77
+fi
+
+rm -rf "$work"
+mkdir -p "$work/images"
+work=$(cd "$work" && pwd)
+
+# Z: is the root of the Linux file system under Wine.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+"$wine_run" --prefix "$prefix" "$maker" "$(winpath "$work/images")"
+
+# Disk N of both runs; an empty entry leaves a disk out, "@4096" gives the sector size.
+disks=("$work/images/mbr-chain.img" "$work/images/embr.img" ""
+       "$work/images/gpt.img" "$work/images/gpt-4k.img@4096" "$work/images/truncated.img")
+for image in mbrman/disk1.img mbrman/disk2.img gpt-rs/gpt-disk.img; do
+  if [ -n "$peer" ] && [ -f "$peer/$image" ]; then
+    disks+=("$(cd "$(dirname "$peer/$image")" && pwd)/$(basename "$image")")
+  else
+    echo "note: peer image $image left out (no $peer/$image)"
+  fi
+done
+linux_list=$(IFS=:; echo "${disks[*]}")
+windows_list=
+for i in "${!disks[@]}"; do
+  [ "$i" -eq 0 ] || windows_list+=";"
+  [ -z "${disks[$i]}" ] || windows_list+=$(winpath "${disks[$i]}")
+done
+
+mask() { sed -e 's/\r$//' -e 's|^Run date: .*|Run date: <masked>|'; }
+
+failed=0
+compare() {  # NAME DISKLENS_DISKS(Linux) DISKLENS_DISKS(Windows) [ARGS...]
+  local name=$1 linux_disks=$2 windows_disks=$3
+  shift 3
+  DISKLENS_DISKS=$linux_disks "$linux" "$@" >"$work/$name.linux.txt" </dev/null
+  DISKLENS_DISKS=$windows_disks "$wine_run" --prefix "$prefix" "$windows" "$@" \
+    >"$work/$name.windows.txt" </dev/null
+  if ! grep -q $'\r$' "$work/$name.windows.txt"; then
+    echo "$name: the Windows report has no CR LF line ends"
+    failed=1
+  fi
+  if ! grep -Eq '^Run date: [0-9]{2}/[0-9]{2}/[0-9]{4} [0-9]{1,2}:[0-9]{2}'$'\r''?$' \
+      "$work/$name.windows.txt"; then
+    echo "$name: the Windows report has no run date"
+    failed=1
+  fi
+  if diff -u <(mask <"$work/$name.linux.txt") <(mask <"$work/$name.windows.txt") \
+      >"$work/$name.diff"; then
+    echo "$name: $(wc -l <"$work/$name.linux.txt") lines, the same on both systems"
+  else
+    echo "$name: the reports differ (Linux -, Windows +):"
+    cat "$work/$name.diff"
+    failed=1
+  fi
+}
+
+compare report "$linux_list" "$windows_list"
+compare all "$linux_list" "$windows_list" /all
+compare no-disk "" ""
+
+# The comparison means something only if the report shows what the images hold.
+for marker in "MBR Partition Information (HD0" "Volume Information" "EMBR Found (HD1)" \
+              "MPT Found" "MBFT Found" "MDT Found" "BOOT SECTOR INFORMATION" \
+              "File System ID: 0x6 " "File System ID: 0x7 " "File System ID: 0xC " \
+              "File System ID: 0x1 " "File System ID: 0xDA " "Error on Read" "Error reading LBA" \
+              "MBR Partition Information (HD3" "MBR Partition Information (HD4" "GPT Found (HD"; do
+  if ! grep -qF "$marker" "$work/report.linux.txt" "$work/all.linux.txt"; then
+    echo "the Linux report lacks \"$marker\": the images do not show what they should"
+    failed=1
+  fi
+done
+exit $failed
