@@ -79,6 +79,9 @@ TEST(HostileControlBytes, EmbrNamesPrintControlBytesAsQuestionMarks) {
 // one-byte CSI of 8-bit terminals, is a control too. The third partition
 // starts past the end of the disk: its probe fails, and it is printed all the same.
 TEST(HostileControlBytes, GptNamesPrintControlsAsQuestionMarks) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "names pass through the console's code page on Windows, not UTF-8";
+#endif
   const std::string basic = "{EBD0A0A2-B9E5-4433-87C0-68B6B72699C7}";
   const std::string expected =
       std::string(R"(

@@ -15,7 +15,12 @@ inline const std::string kBootRule =
 
 // A labelled line of the boot sector decoders: the label right-aligned in 30 columns.
 inline std::string Field(const std::string& label, const std::string& value) {
-  return "\n" + std::string(30 - label.size(), ' ') + label + ": " + value;
+  std::string line = "\n";
+  line.append(30 - label.size(), ' ');
+  line += label;
+  line += ": ";
+  line += value;
+  return line;
 }
 
 // `text` with its one occurrence of `from` replaced by `to`.

@@ -7,8 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
@@ -19,6 +17,7 @@
 #include "report/driver.h"
 #include "report/output.h"
 #include "report/report_state.h"
+#include "support/capture.h"
 
 namespace disklens::test {
 
@@ -74,8 +73,10 @@ inline std::vector<std::string> CheckPass(const FakePlatform& fake, const std::s
 // One page-aligned WorkBuffer for every pass of the process, as the program has
 // one for its whole run (and fuzzing then doesn't map a fresh one per pass).
 inline std::uint8_t* SharedWorkBuffer() {
-  static auto* buffer = static_cast<std::uint8_t*>(std::aligned_alloc(4096, kWorkBufferSize));
-  return buffer;
+  constexpr std::uintptr_t kPage = 4096;
+  static std::vector<std::uint8_t> storage(kWorkBufferSize + kPage);
+  const auto at = reinterpret_cast<std::uintptr_t>(storage.data());
+  return storage.data() + ((kPage - at % kPage) % kPage);
 }
 
 // Runs disk 0's pass (ReportDisk) with all buffers first filled with `marker`.
@@ -89,11 +90,7 @@ inline PassResult RunMarkedPass(const PassSetup& setup, std::uint8_t marker) {
     fake.platformId = kVerPlatformWin32Windows;
     fake.majorVersion = 4;
   }
-  char* data = nullptr;
-  std::size_t size = 0;
-  std::FILE* stream = open_memstream(&data, &size);
-  SetReportOutput(stream);
-
+  CapturedOutput out;
   StartDiskAccess(1);
   ReportState state;
   state.allOption = setup.allOption;
@@ -102,11 +99,8 @@ inline PassResult RunMarkedPass(const PassSetup& setup, std::uint8_t marker) {
   ReportDisk(state, 0);
   EndDiskAccess();
 
-  SetReportOutput(nullptr);
-  std::fclose(stream);
   PassResult result;
-  result.text.assign(data, size);
-  std::free(data);
+  result.text = out.Text();
   result.violations = CheckPass(fake, result.text);
   return result;
 }
