@@ -1,5 +1,6 @@
 #include "report/text_format.h"
 
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -10,48 +11,102 @@
 
 namespace disklens {
 
-void TextBuffer::Fill(char c, std::size_t count) {
+void TextBuffer::FillSlow(char c, std::size_t count) {
   while (count > 0) {
-    if (used_ == capacity_) Flush();
-    const std::size_t room = capacity_ - used_;
-    const std::size_t n = count < room ? count : room;
-    std::memset(data_ + used_, c, n);
-    used_ += n;
+    if (cursor_ == end_) Flush();
+    const std::size_t n = count < Room() ? count : Room();
+    std::memset(cursor_, c, n);
+    cursor_ += n;
     count -= n;
   }
 }
 
 void TextBuffer::Flush() {
-  if (used_ == 0) return;
-  drain_(context_, data_, used_);
-  used_ = 0;
+  if (cursor_ == begin_) return;
+  drain_(context_, begin_, Held());
+  cursor_ = begin_;
 }
 
 void TextBuffer::AppendSlow(const char* text, std::size_t size) {
   Flush();
-  if (size > capacity_) {
+  if (size > Capacity()) {
     drain_(context_, text, size);
     return;
   }
-  std::memcpy(data_, text, size);
-  used_ = size;
+  std::memcpy(cursor_, text, size);
+  cursor_ += size;
 }
 
 namespace {
 
 enum class Length { kNone, kChar, kShort, kLong, kLongLong, kSize, kMax, kPtrDiff, kLongDouble };
 
+enum Flag : unsigned { kLeft = 1, kZero = 2, kPlus = 4, kSpace = 8, kAlternate = 16 };
+
 struct Spec {
-  bool left = false;
-  bool zero = false;
-  bool plus = false;
-  bool space = false;
-  bool alternate = false;
+  unsigned flags = 0;
   std::size_t width = 0;
   int precision = -1;  // none
   Length length = Length::kNone;
   char conversion = '\0';
+
+  bool Has(Flag f) const { return (flags & f) != 0; }
 };
+
+// The flag bit of each character, 0 for those that are not flags.
+constexpr std::array<unsigned char, 256> kFlagBits = [] {
+  std::array<unsigned char, 256> bits{};
+  bits['-'] = kLeft;
+  bits['0'] = kZero;
+  bits['+'] = kPlus;
+  bits[' '] = kSpace;
+  bits['#'] = kAlternate;
+  return bits;
+}();
+
+// Copies and fills of a few bytes, the usual case here, without a call.
+inline void CopyShort(char* to, const char* from, std::size_t n) {
+  if (n >= 8) {
+    for (std::size_t i = 0; i + 8 < n; i += 8) std::memcpy(to + i, from + i, 8);
+    std::memcpy(to + n - 8, from + n - 8, 8);
+  } else if (n >= 4) {
+    std::memcpy(to, from, 4);
+    std::memcpy(to + n - 4, from + n - 4, 4);
+  } else {
+    for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+  }
+}
+
+inline void Copy(char* to, const char* from, std::size_t n) {
+  if (n <= 32) {
+    CopyShort(to, from, n);
+  } else {
+    std::memcpy(to, from, n);
+  }
+}
+
+inline void FillShort(char* to, char c, std::size_t n) {
+  if (n > 16) {
+    std::memset(to, c, n);
+  } else if (n >= 8) {
+    const std::uint64_t pattern = 0x0101010101010101ULL * static_cast<unsigned char>(c);
+    std::memcpy(to, &pattern, 8);
+    std::memcpy(to + n - 8, &pattern, 8);
+  } else {
+    for (std::size_t i = 0; i < n; ++i) to[i] = c;
+  }
+}
+
+// Appends text that is usually a few bytes long.
+inline void AppendText(TextBuffer& out, const char* text, std::size_t n) {
+  if (n <= 32 && n <= out.Room()) {
+    char* const at = out.Cursor();
+    CopyShort(at, text, n);
+    out.Commit(at + n);
+  } else {
+    out.Append(text, n);
+  }
+}
 
 int ReadNumber(const char*& p) {
   long long n = 0;
@@ -62,75 +117,116 @@ int ReadNumber(const char*& p) {
   return n > INT_MAX ? INT_MAX : static_cast<int>(n);
 }
 
-void Pad(TextBuffer& out, std::size_t count) {
-  if (count != 0) out.Fill(' ', count);
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the digits of `magnitude` so that they end at `end`; returns where they start.
+char* Digits(char* end, unsigned long long magnitude, char conversion) {
+  char* d = end;
+  switch (conversion) {
+    case 'x':
+    case 'X': {
+      const char* const hex = conversion == 'x' ? "0123456789abcdef" : "0123456789ABCDEF";
+      for (; magnitude != 0; magnitude >>= 4) *--d = hex[magnitude & 0xF];
+      return d;
+    }
+    case 'o':
+      for (; magnitude != 0; magnitude >>= 3) *--d = static_cast<char>('0' + (magnitude & 7));
+      return d;
+    default:
+      break;
+  }
+  for (; magnitude > UINT32_MAX; magnitude /= 10) *--d = static_cast<char>('0' + magnitude % 10);
+  // The rest in 32-bit steps of two digits.
+  auto m = static_cast<std::uint32_t>(magnitude);
+  while (m >= 100) {
+    d -= 2;
+    std::memcpy(d, kDigitPairs + 2 * (m % 100), 2);
+    m /= 100;
+  }
+  if (m >= 10) {
+    d -= 2;
+    std::memcpy(d, kDigitPairs + 2 * m, 2);
+  } else if (m != 0) {
+    *--d = static_cast<char>('0' + m);
+  }
+  return d;
 }
 
 void AppendInteger(TextBuffer& out, const Spec& spec, unsigned long long magnitude, char sign) {
   char digits[24];
   char* const end = digits + sizeof digits;
-  char* d = end;
-  const char* prefix = "";
-  std::size_t prefixLength = 0;
-  switch (spec.conversion) {
-    case 'x':
-    case 'X': {
-      const char* const hex = spec.conversion == 'x' ? "0123456789abcdef" : "0123456789ABCDEF";
-      if (spec.alternate && magnitude != 0) {
-        prefix = spec.conversion == 'x' ? "0x" : "0X";
-        prefixLength = 2;
-      }
-      for (; magnitude != 0; magnitude >>= 4) *--d = hex[magnitude & 0xF];
-      break;
-    }
-    case 'o':
-      for (; magnitude != 0; magnitude >>= 3) *--d = static_cast<char>('0' + (magnitude & 7));
-      break;
-    default:
-      if (magnitude <= UINT32_MAX) {
-        // The common case, in 32-bit divisions.
-        for (auto m = static_cast<std::uint32_t>(magnitude); m != 0; m /= 10) {
-          *--d = static_cast<char>('0' + m % 10);
-        }
-      } else {
-        for (; magnitude != 0; magnitude /= 10) *--d = static_cast<char>('0' + magnitude % 10);
-      }
-      break;
-  }
-  if (sign != '\0') {
-    prefix = sign == '-' ? "-" : sign == '+' ? "+" : " ";
-    prefixLength = 1;
+  const char* const d = Digits(end, magnitude, spec.conversion);
+  char prefix[2] = {sign, '\0'};
+  std::size_t prefixLength = sign != '\0' ? 1 : 0;
+  if (spec.Has(kAlternate) && magnitude != 0 && (spec.conversion == 'x' || spec.conversion == 'X')) {
+    prefix[0] = '0';
+    prefix[1] = spec.conversion;
+    prefixLength = 2;
   }
   const auto digitCount = static_cast<std::size_t>(end - d);
   // Zero has no digits above: the default precision of 1 brings its "0".
   const std::size_t precision = spec.precision < 0 ? 1 : static_cast<std::size_t>(spec.precision);
   std::size_t zeros = precision > digitCount ? precision - digitCount : 0;
   // "#" with octal: the first digit is a 0.
-  if (spec.conversion == 'o' && spec.alternate && zeros == 0) zeros = 1;
+  if (spec.conversion == 'o' && spec.Has(kAlternate) && zeros == 0) zeros = 1;
   const std::size_t body = prefixLength + zeros + digitCount;
-  const std::size_t pad = spec.width > body ? spec.width - body : 0;
-  if (spec.left) {
-    out.Append(prefix, prefixLength);
-    out.Fill('0', zeros);
-    out.Append(d, digitCount);
-    Pad(out, pad);
-  } else if (spec.zero && spec.precision < 0) {
-    out.Append(prefix, prefixLength);
-    out.Fill('0', zeros + pad);
-    out.Append(d, digitCount);
-  } else {
-    Pad(out, pad);
-    out.Append(prefix, prefixLength);
-    if (zeros != 0) out.Fill('0', zeros);
-    out.Append(d, digitCount);
+  std::size_t pad = spec.width > body ? spec.width - body : 0;
+  // "0" pads with zeros between the sign and the digits, unless a precision is given.
+  if (pad != 0 && !spec.Has(kLeft) && spec.Has(kZero) && spec.precision < 0) {
+    zeros += pad;
+    pad = 0;
   }
+  // Two bytes more: the prefix is stored whole whatever its length.
+  if (out.MakeRoom(body + pad + 2)) {
+    char* at = out.Cursor();
+    if (!spec.Has(kLeft)) {
+      FillShort(at, ' ', pad);
+      at += pad;
+    }
+    at[0] = prefix[0];
+    at[1] = prefix[1];
+    at += prefixLength;
+    FillShort(at, '0', zeros);
+    at += zeros;
+    CopyShort(at, d, digitCount);
+    at += digitCount;
+    if (spec.Has(kLeft)) {
+      FillShort(at, ' ', pad);
+      at += pad;
+    }
+    out.Commit(at);
+    return;
+  }
+  if (!spec.Has(kLeft)) out.Fill(' ', pad);
+  out.Append(prefix, prefixLength);
+  out.Fill('0', zeros);
+  out.Append(d, digitCount);
+  if (spec.Has(kLeft)) out.Fill(' ', pad);
 }
 
 void AppendPadded(TextBuffer& out, const Spec& spec, const char* text, std::size_t length) {
   const std::size_t pad = spec.width > length ? spec.width - length : 0;
-  if (!spec.left) Pad(out, pad);
+  if (out.MakeRoom(length + pad)) {
+    char* at = out.Cursor();
+    if (!spec.Has(kLeft)) {
+      FillShort(at, ' ', pad);
+      at += pad;
+    }
+    Copy(at, text, length);
+    at += length;
+    if (spec.Has(kLeft)) {
+      FillShort(at, ' ', pad);
+      at += pad;
+    }
+    out.Commit(at);
+    return;
+  }
+  if (!spec.Has(kLeft)) out.Fill(' ', pad);
   out.Append(text, length);
-  if (spec.left) Pad(out, pad);
+  if (spec.Has(kLeft)) out.Fill(' ', pad);
 }
 
 void AppendString(TextBuffer& out, const Spec& spec, const char* text) {
@@ -153,11 +249,11 @@ void AppendThroughLibrary(TextBuffer& out, const Spec& spec, T value) {
   char format[48];
   char* f = format;
   *f++ = '%';
-  if (spec.left) *f++ = '-';
-  if (spec.zero) *f++ = '0';
-  if (spec.plus) *f++ = '+';
-  if (spec.space) *f++ = ' ';
-  if (spec.alternate) *f++ = '#';
+  if (spec.Has(kLeft)) *f++ = '-';
+  if (spec.Has(kZero)) *f++ = '0';
+  if (spec.Has(kPlus)) *f++ = '+';
+  if (spec.Has(kSpace)) *f++ = ' ';
+  if (spec.Has(kAlternate)) *f++ = '#';
   f += std::snprintf(f, 14, "%zu", spec.width);
   if (spec.precision >= 0) f += std::snprintf(f, 14, ".%d", spec.precision);
   if (spec.length == Length::kLongDouble) *f++ = 'L';
@@ -180,19 +276,12 @@ void AppendThroughLibrary(TextBuffer& out, const Spec& spec, T value) {
 }
 
 template <typename T>
-char SignOf(const Spec& spec, T value) {
-  if (value < 0) return '-';
-  if (spec.plus) return '+';
-  if (spec.space) return ' ';
-  return '\0';
-}
-
-template <typename T>
 void AppendSigned(TextBuffer& out, const Spec& spec, T value) {
   using U = std::make_unsigned_t<T>;
   // Negated in the unsigned type, so that the most negative value is safe.
   const U magnitude = value < 0 ? static_cast<U>(U{0} - static_cast<U>(value)) : static_cast<U>(value);
-  AppendInteger(out, spec, magnitude, SignOf(spec, value));
+  const char sign = value < 0 ? '-' : spec.Has(kPlus) ? '+' : spec.Has(kSpace) ? ' ' : '\0';
+  AppendInteger(out, spec, magnitude, sign);
 }
 
 }  // namespace
@@ -203,34 +292,20 @@ void AppendFormatted(TextBuffer& out, const char* format, std::va_list args) {
   const char* p = format;
   for (;;) {
     const char* const run = p;
-    while (*p != '\0' && *p != '%') ++p;
-    if (p != run) out.Append(run, static_cast<std::size_t>(p - run));
+    while (*p != '%' && *p != '\0') ++p;
+    if (p != run) AppendText(out, run, static_cast<std::size_t>(p - run));
     if (*p == '\0') break;
     const char* const specStart = p;
     ++p;
     Spec spec;
-    for (;; ++p) {
-      if (*p == '-') {
-        spec.left = true;
-      } else if (*p == '0') {
-        spec.zero = true;
-      } else if (*p == '+') {
-        spec.plus = true;
-      } else if (*p == ' ') {
-        spec.space = true;
-      } else if (*p == '#') {
-        spec.alternate = true;
-      } else {
-        break;
-      }
-    }
-    if (*p == '*') {
+    for (unsigned bit; (bit = kFlagBits[static_cast<unsigned char>(*p)]) != 0; ++p) spec.flags |= bit;
+    if (static_cast<unsigned>(*p - '0') < 10) {
+      spec.width = static_cast<std::size_t>(ReadNumber(p));
+    } else if (*p == '*') {
       ++p;
       const int width = va_arg(ap, int);
-      if (width < 0) spec.left = true;
+      if (width < 0) spec.flags |= kLeft;
       spec.width = width < 0 ? 0U - static_cast<unsigned>(width) : static_cast<unsigned>(width);
-    } else {
-      spec.width = static_cast<std::size_t>(ReadNumber(p));
     }
     if (*p == '.') {
       ++p;
@@ -274,6 +349,7 @@ void AppendFormatted(TextBuffer& out, const char* format, std::va_list args) {
       case 'd':
       case 'i':
         switch (spec.length) {
+          case Length::kNone: AppendSigned(out, spec, va_arg(ap, int)); break;
           case Length::kChar: AppendSigned(out, spec, static_cast<signed char>(va_arg(ap, int))); break;
           case Length::kShort: AppendSigned(out, spec, static_cast<short>(va_arg(ap, int))); break;
           case Length::kLong: AppendSigned(out, spec, va_arg(ap, long)); break;
@@ -282,7 +358,6 @@ void AppendFormatted(TextBuffer& out, const char* format, std::va_list args) {
           case Length::kSize: AppendSigned(out, spec, va_arg(ap, std::make_signed_t<std::size_t>)); break;
           case Length::kMax: AppendSigned(out, spec, va_arg(ap, std::intmax_t)); break;
           case Length::kPtrDiff: AppendSigned(out, spec, va_arg(ap, std::ptrdiff_t)); break;
-          case Length::kNone: AppendSigned(out, spec, va_arg(ap, int)); break;
         }
         break;
       case 'u':
@@ -291,6 +366,7 @@ void AppendFormatted(TextBuffer& out, const char* format, std::va_list args) {
       case 'o': {
         unsigned long long value = 0;
         switch (spec.length) {
+          case Length::kNone: value = va_arg(ap, unsigned); break;
           case Length::kChar: value = static_cast<unsigned char>(va_arg(ap, unsigned)); break;
           case Length::kShort: value = static_cast<unsigned short>(va_arg(ap, unsigned)); break;
           case Length::kLong: value = va_arg(ap, unsigned long); break;
@@ -299,24 +375,23 @@ void AppendFormatted(TextBuffer& out, const char* format, std::va_list args) {
           case Length::kSize: value = va_arg(ap, std::size_t); break;
           case Length::kMax: value = va_arg(ap, std::uintmax_t); break;
           case Length::kPtrDiff: value = static_cast<std::make_unsigned_t<std::ptrdiff_t>>(va_arg(ap, std::ptrdiff_t)); break;
-          case Length::kNone: value = va_arg(ap, unsigned); break;
         }
         AppendInteger(out, spec, value, '\0');
         break;
       }
+      case 's':
+        if (spec.length == Length::kLong) {
+          AppendThroughLibrary(out, spec, va_arg(ap, const wchar_t*));
+        } else {
+          AppendString(out, spec, va_arg(ap, const char*));
+        }
+        break;
       case 'c':
         if (spec.length == Length::kLong) {
           AppendThroughLibrary(out, spec, static_cast<std::wint_t>(va_arg(ap, std::wint_t)));
         } else {
           const char c = static_cast<char>(static_cast<unsigned char>(va_arg(ap, int)));
           AppendPadded(out, spec, &c, 1);
-        }
-        break;
-      case 's':
-        if (spec.length == Length::kLong) {
-          AppendThroughLibrary(out, spec, va_arg(ap, const wchar_t*));
-        } else {
-          AppendString(out, spec, va_arg(ap, const char*));
         }
         break;
       case '%':
