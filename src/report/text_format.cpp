@@ -64,10 +64,35 @@ constexpr std::array<unsigned char, 256> kFlagBits = [] {
   return bits;
 }();
 
-// Copies and fills of a few bytes, the usual case here, without a call.
+// Nonzero for the characters that end a run of literal text.
+constexpr std::array<unsigned char, 256> kStops = [] {
+  std::array<unsigned char, 256> stops{};
+  stops['%'] = 1;
+  stops['\0'] = 1;
+  return stops;
+}();
+
+// Most pieces of a report line are short: they are written in place with
+// stores of a fixed size, which may run past the piece (never past the room
+// made for it) and are then overwritten by what follows.
+constexpr std::size_t kShortPiece = 64;  // widths, precisions and texts up to this
+constexpr std::size_t kShortRoom = 256;  // room that the widest short piece needs
+
+constexpr std::array<char, kShortPiece> Repeated(char c) {
+  std::array<char, kShortPiece> a{};
+  for (char& x : a) x = c;
+  return a;
+}
+constexpr std::array<char, kShortPiece> kSpaces = Repeated(' ');
+constexpr std::array<char, kShortPiece> kZeros = Repeated('0');
+
+// Copies n bytes (at most kShortPiece) without reading beyond them.
 inline void CopyShort(char* to, const char* from, std::size_t n) {
-  if (n >= 8) {
-    for (std::size_t i = 0; i + 8 < n; i += 8) std::memcpy(to + i, from + i, 8);
+  if (n >= 16) {
+    for (std::size_t i = 0; i + 16 < n; i += 16) std::memcpy(to + i, from + i, 16);
+    std::memcpy(to + n - 16, from + n - 16, 16);
+  } else if (n >= 8) {
+    std::memcpy(to, from, 8);
     std::memcpy(to + n - 8, from + n - 8, 8);
   } else if (n >= 4) {
     std::memcpy(to, from, 4);
@@ -77,29 +102,9 @@ inline void CopyShort(char* to, const char* from, std::size_t n) {
   }
 }
 
-inline void Copy(char* to, const char* from, std::size_t n) {
-  if (n <= 32) {
-    CopyShort(to, from, n);
-  } else {
-    std::memcpy(to, from, n);
-  }
-}
-
-inline void FillShort(char* to, char c, std::size_t n) {
-  if (n > 16) {
-    std::memset(to, c, n);
-  } else if (n >= 8) {
-    const std::uint64_t pattern = 0x0101010101010101ULL * static_cast<unsigned char>(c);
-    std::memcpy(to, &pattern, 8);
-    std::memcpy(to + n - 8, &pattern, 8);
-  } else {
-    for (std::size_t i = 0; i < n; ++i) to[i] = c;
-  }
-}
-
-// Appends text that is usually a few bytes long.
+// Appends literal text of the format.
 inline void AppendText(TextBuffer& out, const char* text, std::size_t n) {
-  if (n <= 32 && n <= out.Room()) {
+  if (n <= kShortPiece && out.MakeRoom(kShortRoom)) {
     char* const at = out.Cursor();
     CopyShort(at, text, n);
     out.Commit(at + n);
@@ -110,7 +115,7 @@ inline void AppendText(TextBuffer& out, const char* text, std::size_t n) {
 
 int ReadNumber(const char*& p) {
   long long n = 0;
-  while (*p >= '0' && *p <= '9') {
+  while (static_cast<unsigned>(*p - '0') < 10) {
     if (n < INT_MAX) n = n * 10 + (*p - '0');
     ++p;
   }
@@ -123,20 +128,16 @@ constexpr char kDigitPairs[] =
     "8081828384858687888990919293949596979899";
 
 // Writes the digits of `magnitude` so that they end at `end`; returns where they start.
-char* Digits(char* end, unsigned long long magnitude, char conversion) {
+inline char* Digits(char* end, unsigned long long magnitude, char conversion) {
   char* d = end;
-  switch (conversion) {
-    case 'x':
-    case 'X': {
-      const char* const hex = conversion == 'x' ? "0123456789abcdef" : "0123456789ABCDEF";
-      for (; magnitude != 0; magnitude >>= 4) *--d = hex[magnitude & 0xF];
-      return d;
-    }
-    case 'o':
-      for (; magnitude != 0; magnitude >>= 3) *--d = static_cast<char>('0' + (magnitude & 7));
-      return d;
-    default:
-      break;
+  if (conversion == 'x' || conversion == 'X') {
+    const char* const hex = conversion == 'x' ? "0123456789abcdef" : "0123456789ABCDEF";
+    for (; magnitude != 0; magnitude >>= 4) *--d = hex[magnitude & 0xF];
+    return d;
+  }
+  if (conversion == 'o') {
+    for (; magnitude != 0; magnitude >>= 3) *--d = static_cast<char>('0' + (magnitude & 7));
+    return d;
   }
   for (; magnitude > UINT32_MAX; magnitude /= 10) *--d = static_cast<char>('0' + magnitude % 10);
   // The rest in 32-bit steps of two digits.
@@ -156,12 +157,14 @@ char* Digits(char* end, unsigned long long magnitude, char conversion) {
 }
 
 void AppendInteger(TextBuffer& out, const Spec& spec, unsigned long long magnitude, char sign) {
-  char digits[24];
-  char* const end = digits + sizeof digits;
+  // The digits end in the middle, so that a fixed 24-byte copy from their
+  // start stays inside.
+  char digits[48];
+  char* const end = digits + 24;
   const char* const d = Digits(end, magnitude, spec.conversion);
   char prefix[2] = {sign, '\0'};
   std::size_t prefixLength = sign != '\0' ? 1 : 0;
-  if (spec.Has(kAlternate) && magnitude != 0 && (spec.conversion == 'x' || spec.conversion == 'X')) {
+  if ((spec.flags & kAlternate) != 0 && magnitude != 0 && (spec.conversion == 'x' || spec.conversion == 'X')) {
     prefix[0] = '0';
     prefix[1] = spec.conversion;
     prefixLength = 2;
@@ -171,62 +174,62 @@ void AppendInteger(TextBuffer& out, const Spec& spec, unsigned long long magnitu
   const std::size_t precision = spec.precision < 0 ? 1 : static_cast<std::size_t>(spec.precision);
   std::size_t zeros = precision > digitCount ? precision - digitCount : 0;
   // "#" with octal: the first digit is a 0.
-  if (spec.conversion == 'o' && spec.Has(kAlternate) && zeros == 0) zeros = 1;
+  if (spec.conversion == 'o' && (spec.flags & kAlternate) != 0 && zeros == 0) zeros = 1;
   const std::size_t body = prefixLength + zeros + digitCount;
   std::size_t pad = spec.width > body ? spec.width - body : 0;
   // "0" pads with zeros between the sign and the digits, unless a precision is given.
-  if (pad != 0 && !spec.Has(kLeft) && spec.Has(kZero) && spec.precision < 0) {
+  if (pad != 0 && (spec.flags & (kLeft | kZero)) == kZero && spec.precision < 0) {
     zeros += pad;
     pad = 0;
   }
-  // Two bytes more: the prefix is stored whole whatever its length.
-  if (out.MakeRoom(body + pad + 2)) {
+  const bool left = (spec.flags & kLeft) != 0;
+  if (pad <= kShortPiece && zeros <= kShortPiece && out.MakeRoom(kShortRoom)) {
     char* at = out.Cursor();
-    if (!spec.Has(kLeft)) {
-      FillShort(at, ' ', pad);
+    if (!left) {
+      std::memcpy(at, kSpaces.data(), kShortPiece);
       at += pad;
     }
-    at[0] = prefix[0];
-    at[1] = prefix[1];
+    std::memcpy(at, prefix, 2);
     at += prefixLength;
-    FillShort(at, '0', zeros);
+    std::memcpy(at, kZeros.data(), kShortPiece);
     at += zeros;
-    CopyShort(at, d, digitCount);
+    std::memcpy(at, d, 24);
     at += digitCount;
-    if (spec.Has(kLeft)) {
-      FillShort(at, ' ', pad);
+    if (left) {
+      std::memcpy(at, kSpaces.data(), kShortPiece);
       at += pad;
     }
     out.Commit(at);
     return;
   }
-  if (!spec.Has(kLeft)) out.Fill(' ', pad);
+  if (!left) out.Fill(' ', pad);
   out.Append(prefix, prefixLength);
   out.Fill('0', zeros);
   out.Append(d, digitCount);
-  if (spec.Has(kLeft)) out.Fill(' ', pad);
+  if (left) out.Fill(' ', pad);
 }
 
 void AppendPadded(TextBuffer& out, const Spec& spec, const char* text, std::size_t length) {
   const std::size_t pad = spec.width > length ? spec.width - length : 0;
-  if (out.MakeRoom(length + pad)) {
+  const bool left = (spec.flags & kLeft) != 0;
+  if (length <= kShortPiece && pad <= kShortPiece && out.MakeRoom(kShortRoom)) {
     char* at = out.Cursor();
-    if (!spec.Has(kLeft)) {
-      FillShort(at, ' ', pad);
+    if (!left) {
+      std::memcpy(at, kSpaces.data(), kShortPiece);
       at += pad;
     }
-    Copy(at, text, length);
+    CopyShort(at, text, length);
     at += length;
-    if (spec.Has(kLeft)) {
-      FillShort(at, ' ', pad);
+    if (left) {
+      std::memcpy(at, kSpaces.data(), kShortPiece);
       at += pad;
     }
     out.Commit(at);
     return;
   }
-  if (!spec.Has(kLeft)) out.Fill(' ', pad);
+  if (!left) out.Fill(' ', pad);
   out.Append(text, length);
-  if (spec.Has(kLeft)) out.Fill(' ', pad);
+  if (left) out.Fill(' ', pad);
 }
 
 void AppendString(TextBuffer& out, const Spec& spec, const char* text) {
@@ -292,7 +295,7 @@ void AppendFormatted(TextBuffer& out, const char* format, std::va_list args) {
   const char* p = format;
   for (;;) {
     const char* const run = p;
-    while (*p != '%' && *p != '\0') ++p;
+    while (kStops[static_cast<unsigned char>(*p)] == 0) ++p;
     if (p != run) AppendText(out, run, static_cast<std::size_t>(p - run));
     if (*p == '\0') break;
     const char* const specStart = p;
