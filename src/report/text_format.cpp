@@ -6,51 +6,25 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <string>
 #include <type_traits>
 #include <vector>
 
 namespace disklens {
 
-void TextBuffer::FillSlow(char c, std::size_t count) {
-  while (count > 0) {
-    if (cursor_ == end_) Flush();
-    const std::size_t n = count < Room() ? count : Room();
-    std::memset(cursor_, c, n);
-    cursor_ += n;
-    count -= n;
-  }
-}
-
-void TextBuffer::Flush() {
-  if (cursor_ == begin_) return;
-  drain_(context_, begin_, Held());
-  cursor_ = begin_;
-}
-
-void TextBuffer::AppendSlow(const char* text, std::size_t size) {
-  Flush();
-  if (size > Capacity()) {
-    drain_(context_, text, size);
-    return;
-  }
-  std::memcpy(cursor_, text, size);
-  cursor_ += size;
-}
-
 namespace {
 
-enum class Length { kNone, kChar, kShort, kLong, kLongLong, kSize, kMax, kPtrDiff, kLongDouble };
+enum class Length : unsigned char { kNone, kChar, kShort, kLong, kLongLong, kSize, kMax, kPtrDiff, kLongDouble };
 
-enum Flag : unsigned { kLeft = 1, kZero = 2, kPlus = 4, kSpace = 8, kAlternate = 16 };
+enum Flag : unsigned char { kLeft = 1, kZero = 2, kPlus = 4, kSpace = 8, kAlternate = 16 };
 
+// One conversion, from "%" to its letter.
 struct Spec {
   unsigned flags = 0;
   std::size_t width = 0;
   int precision = -1;  // none
   Length length = Length::kNone;
   char conversion = '\0';
-
-  bool Has(Flag f) const { return (flags & f) != 0; }
 };
 
 // The flag bit of each character, 0 for those that are not flags.
@@ -64,13 +38,7 @@ constexpr std::array<unsigned char, 256> kFlagBits = [] {
   return bits;
 }();
 
-// Nonzero for the characters that end a run of literal text.
-constexpr std::array<unsigned char, 256> kStops = [] {
-  std::array<unsigned char, 256> stops{};
-  stops['%'] = 1;
-  stops['\0'] = 1;
-  return stops;
-}();
+// ---- Writing ---------------------------------------------------------------
 
 // Most pieces of a report line are short: they are written in place with
 // stores of a fixed size, which may run past the piece (never past the room
@@ -102,7 +70,6 @@ inline void CopyShort(char* to, const char* from, std::size_t n) {
   }
 }
 
-// Appends literal text of the format.
 inline void AppendText(TextBuffer& out, const char* text, std::size_t n) {
   if (n <= kShortPiece && out.MakeRoom(kShortRoom)) {
     char* const at = out.Cursor();
@@ -113,21 +80,13 @@ inline void AppendText(TextBuffer& out, const char* text, std::size_t n) {
   }
 }
 
-int ReadNumber(const char*& p) {
-  long long n = 0;
-  while (static_cast<unsigned>(*p - '0') < 10) {
-    if (n < INT_MAX) n = n * 10 + (*p - '0');
-    ++p;
-  }
-  return n > INT_MAX ? INT_MAX : static_cast<int>(n);
-}
-
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes the digits of `magnitude` so that they end at `end`; returns where they start.
+// Writes the digits of `magnitude` so that they end at `end`; returns where
+// they start. Zero has none.
 inline char* Digits(char* end, unsigned long long magnitude, char conversion) {
   char* d = end;
   if (conversion == 'x' || conversion == 'X') {
@@ -156,6 +115,7 @@ inline char* Digits(char* end, unsigned long long magnitude, char conversion) {
   return d;
 }
 
+// An integer conversion: [spaces][sign or 0x][zeros][digits][spaces].
 void AppendInteger(TextBuffer& out, const Spec& spec, unsigned long long magnitude, char sign) {
   // The digits end in the middle, so that a fixed 24-byte copy from their
   // start stays inside.
@@ -209,6 +169,33 @@ void AppendInteger(TextBuffer& out, const Spec& spec, unsigned long long magnitu
   if (left) out.Fill(' ', pad);
 }
 
+// Most of the report's numbers: no sign, no precision, no "#", a short width.
+inline void AppendPlainInteger(TextBuffer& out, const Spec& spec, unsigned long long magnitude) {
+  char digits[48];
+  char* const end = digits + 24;
+  char* d = Digits(end, magnitude, spec.conversion);
+  if (d == end) *--d = '0';
+  const auto digitCount = static_cast<std::size_t>(end - d);
+  const std::size_t pad = spec.width > digitCount ? spec.width - digitCount : 0;
+  if (pad > kShortPiece || !out.MakeRoom(kShortRoom)) {
+    AppendInteger(out, spec, magnitude, '\0');
+    return;
+  }
+  char* at = out.Cursor();
+  if ((spec.flags & kLeft) == 0) {
+    std::memcpy(at, (spec.flags & kZero) != 0 ? kZeros.data() : kSpaces.data(), kShortPiece);
+    at += pad;
+    std::memcpy(at, d, 24);
+    at += digitCount;
+  } else {
+    std::memcpy(at, d, 24);
+    at += digitCount;
+    std::memcpy(at, kSpaces.data(), kShortPiece);
+    at += pad;
+  }
+  out.Commit(at);
+}
+
 void AppendPadded(TextBuffer& out, const Spec& spec, const char* text, std::size_t length) {
   const std::size_t pad = spec.width > length ? spec.width - length : 0;
   const bool left = (spec.flags & kLeft) != 0;
@@ -252,11 +239,11 @@ void AppendThroughLibrary(TextBuffer& out, const Spec& spec, T value) {
   char format[48];
   char* f = format;
   *f++ = '%';
-  if (spec.Has(kLeft)) *f++ = '-';
-  if (spec.Has(kZero)) *f++ = '0';
-  if (spec.Has(kPlus)) *f++ = '+';
-  if (spec.Has(kSpace)) *f++ = ' ';
-  if (spec.Has(kAlternate)) *f++ = '#';
+  if ((spec.flags & kLeft) != 0) *f++ = '-';
+  if ((spec.flags & kZero) != 0) *f++ = '0';
+  if ((spec.flags & kPlus) != 0) *f++ = '+';
+  if ((spec.flags & kSpace) != 0) *f++ = ' ';
+  if ((spec.flags & kAlternate) != 0) *f++ = '#';
   f += std::snprintf(f, 14, "%zu", spec.width);
   if (spec.precision >= 0) f += std::snprintf(f, 14, ".%d", spec.precision);
   if (spec.length == Length::kLongDouble) *f++ = 'L';
@@ -283,8 +270,231 @@ void AppendSigned(TextBuffer& out, const Spec& spec, T value) {
   using U = std::make_unsigned_t<T>;
   // Negated in the unsigned type, so that the most negative value is safe.
   const U magnitude = value < 0 ? static_cast<U>(U{0} - static_cast<U>(value)) : static_cast<U>(value);
-  const char sign = value < 0 ? '-' : spec.Has(kPlus) ? '+' : spec.Has(kSpace) ? ' ' : '\0';
+  const char sign = value < 0 ? '-' : (spec.flags & kPlus) != 0 ? '+' : (spec.flags & kSpace) != 0 ? ' ' : '\0';
   AppendInteger(out, spec, magnitude, sign);
+}
+
+// ---- Reading the format ----------------------------------------------------
+
+int ReadNumber(const char*& p) {
+  long long n = 0;
+  while (static_cast<unsigned>(*p - '0') < 10) {
+    if (n < INT_MAX) n = n * 10 + (*p - '0');
+    ++p;
+  }
+  return n > INT_MAX ? INT_MAX : static_cast<int>(n);
+}
+
+// Reads the conversion after a "%" at `p`, leaving `p` after its letter (or
+// on the NUL that cuts it short). A "*" takes its value from `args`; without
+// them the spec is left with `star` set.
+void ReadSpec(const char*& p, Spec& spec, std::va_list* args, bool& star) {
+  for (unsigned bit; (bit = kFlagBits[static_cast<unsigned char>(*p)]) != 0; ++p) spec.flags |= bit;
+  if (static_cast<unsigned>(*p - '0') < 10) {
+    spec.width = static_cast<std::size_t>(ReadNumber(p));
+  } else if (*p == '*') {
+    ++p;
+    star = true;
+    if (args != nullptr) {
+      const int width = va_arg(*args, int);
+      if (width < 0) spec.flags |= kLeft;
+      spec.width = width < 0 ? 0U - static_cast<unsigned>(width) : static_cast<unsigned>(width);
+    }
+  }
+  if (*p == '.') {
+    ++p;
+    if (*p == '*') {
+      ++p;
+      star = true;
+      if (args != nullptr) {
+        const int precision = va_arg(*args, int);
+        spec.precision = precision < 0 ? -1 : precision;
+      }
+    } else {
+      spec.precision = ReadNumber(p);
+    }
+  }
+  switch (*p) {
+    case 'h':
+      ++p;
+      spec.length = *p == 'h' ? (++p, Length::kChar) : Length::kShort;
+      break;
+    case 'l':
+      ++p;
+      spec.length = *p == 'l' ? (++p, Length::kLongLong) : Length::kLong;
+      break;
+    case 'z': ++p; spec.length = Length::kSize; break;
+    case 'j': ++p; spec.length = Length::kMax; break;
+    case 't': ++p; spec.length = Length::kPtrDiff; break;
+    case 'L': ++p; spec.length = Length::kLongDouble; break;
+    default: break;
+  }
+  spec.conversion = *p;
+  if (*p != '\0') ++p;
+}
+
+unsigned long long UnsignedArgument(Length length, std::va_list* args) {
+  switch (length) {
+    case Length::kChar: return static_cast<unsigned char>(va_arg(*args, unsigned));
+    case Length::kShort: return static_cast<unsigned short>(va_arg(*args, unsigned));
+    case Length::kLong: return va_arg(*args, unsigned long);
+    case Length::kLongLong:
+    case Length::kLongDouble: return va_arg(*args, unsigned long long);
+    case Length::kSize: return va_arg(*args, std::size_t);
+    case Length::kMax: return va_arg(*args, std::uintmax_t);
+    case Length::kPtrDiff: return static_cast<std::make_unsigned_t<std::ptrdiff_t>>(va_arg(*args, std::ptrdiff_t));
+    case Length::kNone: break;
+  }
+  return va_arg(*args, unsigned);
+}
+
+// Formats one conversion with its arguments; false for a letter that is no
+// conversion, which takes none.
+bool AppendConversion(TextBuffer& out, const Spec& spec, std::va_list* args) {
+  switch (spec.conversion) {
+    case 'd':
+    case 'i':
+      switch (spec.length) {
+        case Length::kNone: AppendSigned(out, spec, va_arg(*args, int)); break;
+        case Length::kChar: AppendSigned(out, spec, static_cast<signed char>(va_arg(*args, int))); break;
+        case Length::kShort: AppendSigned(out, spec, static_cast<short>(va_arg(*args, int))); break;
+        case Length::kLong: AppendSigned(out, spec, va_arg(*args, long)); break;
+        case Length::kLongLong:
+        case Length::kLongDouble: AppendSigned(out, spec, va_arg(*args, long long)); break;
+        case Length::kSize: AppendSigned(out, spec, va_arg(*args, std::make_signed_t<std::size_t>)); break;
+        case Length::kMax: AppendSigned(out, spec, va_arg(*args, std::intmax_t)); break;
+        case Length::kPtrDiff: AppendSigned(out, spec, va_arg(*args, std::ptrdiff_t)); break;
+      }
+      return true;
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o':
+      AppendInteger(out, spec, UnsignedArgument(spec.length, args), '\0');
+      return true;
+    case 's':
+      if (spec.length == Length::kLong) {
+        AppendThroughLibrary(out, spec, va_arg(*args, const wchar_t*));
+      } else {
+        AppendString(out, spec, va_arg(*args, const char*));
+      }
+      return true;
+    case 'c':
+      if (spec.length == Length::kLong) {
+        AppendThroughLibrary(out, spec, static_cast<std::wint_t>(va_arg(*args, std::wint_t)));
+      } else {
+        const char c = static_cast<char>(static_cast<unsigned char>(va_arg(*args, int)));
+        AppendPadded(out, spec, &c, 1);
+      }
+      return true;
+    case '%':
+      out.Append("%", 1);
+      return true;
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A':
+      if (spec.length == Length::kLongDouble) {
+        AppendThroughLibrary(out, spec, va_arg(*args, long double));
+      } else {
+        AppendThroughLibrary(out, spec, va_arg(*args, double));
+      }
+      return true;
+    case 'p':
+      AppendThroughLibrary(out, spec, va_arg(*args, void*));
+      return true;
+    case 'n':
+      // Takes its pointer and stores nothing: no report line counts its own length.
+      (void)va_arg(*args, void*);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Reads and formats as it goes: for formats that the cache below does not take.
+void Interpret(TextBuffer& out, const char* format, std::va_list* args) {
+  const char* p = format;
+  for (;;) {
+    const char* const run = p;
+    while (*p != '%' && *p != '\0') ++p;
+    if (p != run) AppendText(out, run, static_cast<std::size_t>(p - run));
+    if (*p == '\0') return;
+    const char* const specStart = p++;
+    Spec spec;
+    bool star = false;
+    ReadSpec(p, spec, args, star);
+    if (spec.conversion == '\0') return;
+    // Not a conversion: shown as written.
+    if (!AppendConversion(out, spec, args)) out.Append(specStart, static_cast<std::size_t>(p - specStart));
+  }
+}
+
+// ---- Formats read once -----------------------------------------------------
+
+// The program prints a few dozen formats some hundred thousand times: each is
+// read once into pieces (literal text, then a conversion). A format is known
+// by its address and, since the text at an address may change, by its text.
+struct Piece {
+  std::uint32_t textStart = 0;  // in Compiled::text
+  std::uint32_t textLength = 0;
+  Spec spec;                    // conversion '\0': text only, the last piece
+  bool plain = false;           // an unsigned or plain-width number
+};
+
+struct Compiled {
+  const char* address = nullptr;
+  std::string text;
+  std::vector<Piece> pieces;
+  bool usable = false;  // false when it takes "*" or has a letter that is no conversion
+};
+
+constexpr std::size_t kCacheSlots = 256;
+std::array<Compiled, kCacheSlots> g_cache;
+
+bool IsPlain(const Spec& spec) {
+  const bool number = spec.conversion == 'u' || spec.conversion == 'x' || spec.conversion == 'X';
+  return number && (spec.flags & ~unsigned{kLeft | kZero}) == 0 && spec.precision < 0;
+}
+
+void Compile(Compiled& c, const char* format) {
+  c.address = format;
+  c.text = format;
+  c.pieces.clear();
+  c.usable = true;
+  const char* const base = c.text.c_str();
+  const char* p = base;
+  for (;;) {
+    Piece piece;
+    const char* const run = p;
+    while (*p != '%' && *p != '\0') ++p;
+    piece.textStart = static_cast<std::uint32_t>(run - base);
+    piece.textLength = static_cast<std::uint32_t>(p - run);
+    if (*p != '\0') {
+      ++p;
+      bool star = false;
+      ReadSpec(p, piece.spec, nullptr, star);
+      static constexpr char kConversions[] = "diuxXoscfFeEgGaApn%";
+      if (star || piece.spec.conversion == '\0' || std::strchr(kConversions, piece.spec.conversion) == nullptr) {
+        c.usable = false;
+        return;
+      }
+      piece.plain = IsPlain(piece.spec);
+    }
+    c.pieces.push_back(piece);
+    if (piece.spec.conversion == '\0') return;
+  }
+}
+
+Compiled& Lookup(const char* format) {
+  const auto key = reinterpret_cast<std::uintptr_t>(format);
+  Compiled& c = g_cache[static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 56) % kCacheSlots];
+  if (c.address != format || std::strcmp(c.text.c_str(), format) != 0) Compile(c, format);
+  return c;
 }
 
 }  // namespace
@@ -292,139 +502,19 @@ void AppendSigned(TextBuffer& out, const Spec& spec, T value) {
 void AppendFormatted(TextBuffer& out, const char* format, std::va_list args) {
   std::va_list ap;
   va_copy(ap, args);
-  const char* p = format;
-  for (;;) {
-    const char* const run = p;
-    while (kStops[static_cast<unsigned char>(*p)] == 0) ++p;
-    if (p != run) AppendText(out, run, static_cast<std::size_t>(p - run));
-    if (*p == '\0') break;
-    const char* const specStart = p;
-    ++p;
-    Spec spec;
-    for (unsigned bit; (bit = kFlagBits[static_cast<unsigned char>(*p)]) != 0; ++p) spec.flags |= bit;
-    if (static_cast<unsigned>(*p - '0') < 10) {
-      spec.width = static_cast<std::size_t>(ReadNumber(p));
-    } else if (*p == '*') {
-      ++p;
-      const int width = va_arg(ap, int);
-      if (width < 0) spec.flags |= kLeft;
-      spec.width = width < 0 ? 0U - static_cast<unsigned>(width) : static_cast<unsigned>(width);
-    }
-    if (*p == '.') {
-      ++p;
-      if (*p == '*') {
-        ++p;
-        const int precision = va_arg(ap, int);
-        spec.precision = precision < 0 ? -1 : precision;
-      } else {
-        spec.precision = ReadNumber(p);
-      }
-    }
-    switch (*p) {
-      case 'h':
-        ++p;
-        if (*p == 'h') {
-          ++p;
-          spec.length = Length::kChar;
-        } else {
-          spec.length = Length::kShort;
-        }
-        break;
-      case 'l':
-        ++p;
-        if (*p == 'l') {
-          ++p;
-          spec.length = Length::kLongLong;
-        } else {
-          spec.length = Length::kLong;
-        }
-        break;
-      case 'z': ++p; spec.length = Length::kSize; break;
-      case 'j': ++p; spec.length = Length::kMax; break;
-      case 't': ++p; spec.length = Length::kPtrDiff; break;
-      case 'L': ++p; spec.length = Length::kLongDouble; break;
-      default: break;
-    }
-    spec.conversion = *p;
-    if (*p == '\0') break;
-    ++p;
-    switch (spec.conversion) {
-      case 'd':
-      case 'i':
-        switch (spec.length) {
-          case Length::kNone: AppendSigned(out, spec, va_arg(ap, int)); break;
-          case Length::kChar: AppendSigned(out, spec, static_cast<signed char>(va_arg(ap, int))); break;
-          case Length::kShort: AppendSigned(out, spec, static_cast<short>(va_arg(ap, int))); break;
-          case Length::kLong: AppendSigned(out, spec, va_arg(ap, long)); break;
-          case Length::kLongLong:
-          case Length::kLongDouble: AppendSigned(out, spec, va_arg(ap, long long)); break;
-          case Length::kSize: AppendSigned(out, spec, va_arg(ap, std::make_signed_t<std::size_t>)); break;
-          case Length::kMax: AppendSigned(out, spec, va_arg(ap, std::intmax_t)); break;
-          case Length::kPtrDiff: AppendSigned(out, spec, va_arg(ap, std::ptrdiff_t)); break;
-        }
-        break;
-      case 'u':
-      case 'x':
-      case 'X':
-      case 'o': {
-        unsigned long long value = 0;
-        switch (spec.length) {
-          case Length::kNone: value = va_arg(ap, unsigned); break;
-          case Length::kChar: value = static_cast<unsigned char>(va_arg(ap, unsigned)); break;
-          case Length::kShort: value = static_cast<unsigned short>(va_arg(ap, unsigned)); break;
-          case Length::kLong: value = va_arg(ap, unsigned long); break;
-          case Length::kLongLong:
-          case Length::kLongDouble: value = va_arg(ap, unsigned long long); break;
-          case Length::kSize: value = va_arg(ap, std::size_t); break;
-          case Length::kMax: value = va_arg(ap, std::uintmax_t); break;
-          case Length::kPtrDiff: value = static_cast<std::make_unsigned_t<std::ptrdiff_t>>(va_arg(ap, std::ptrdiff_t)); break;
-        }
-        AppendInteger(out, spec, value, '\0');
-        break;
-      }
-      case 's':
-        if (spec.length == Length::kLong) {
-          AppendThroughLibrary(out, spec, va_arg(ap, const wchar_t*));
-        } else {
-          AppendString(out, spec, va_arg(ap, const char*));
-        }
-        break;
-      case 'c':
-        if (spec.length == Length::kLong) {
-          AppendThroughLibrary(out, spec, static_cast<std::wint_t>(va_arg(ap, std::wint_t)));
-        } else {
-          const char c = static_cast<char>(static_cast<unsigned char>(va_arg(ap, int)));
-          AppendPadded(out, spec, &c, 1);
-        }
-        break;
-      case '%':
-        out.Append("%", 1);
-        break;
-      case 'f':
-      case 'F':
-      case 'e':
-      case 'E':
-      case 'g':
-      case 'G':
-      case 'a':
-      case 'A':
-        if (spec.length == Length::kLongDouble) {
-          AppendThroughLibrary(out, spec, va_arg(ap, long double));
-        } else {
-          AppendThroughLibrary(out, spec, va_arg(ap, double));
-        }
-        break;
-      case 'p':
-        AppendThroughLibrary(out, spec, va_arg(ap, void*));
-        break;
-      case 'n':
-        // Takes its pointer and stores nothing: no report line counts its own length.
-        (void)va_arg(ap, void*);
-        break;
-      default:
-        // Not a conversion: shown as written.
-        out.Append(specStart, static_cast<std::size_t>(p - specStart));
-        break;
+  const Compiled& c = Lookup(format);
+  if (!c.usable) {
+    Interpret(out, format, &ap);
+    va_end(ap);
+    return;
+  }
+  const char* const text = c.text.c_str();
+  for (const Piece& piece : c.pieces) {
+    if (piece.textLength != 0) AppendText(out, text + piece.textStart, piece.textLength);
+    if (piece.plain) {
+      AppendPlainInteger(out, piece.spec, UnsignedArgument(piece.spec.length, &ap));
+    } else if (piece.spec.conversion != '\0') {
+      AppendConversion(out, piece.spec, &ap);
     }
   }
   va_end(ap);
