@@ -439,16 +439,29 @@ void Interpret(TextBuffer& out, const char* format, std::va_list* args) {
 // The program prints a few dozen formats some hundred thousand times: each is
 // read once into pieces (literal text, then a conversion). A format is known
 // by its address and, since the text at an address may change, by its text.
+enum class Op : unsigned char {
+  kEnd,           // text only, the last piece
+  kUnsigned,      // unsigned int, long, long long with no flag but "-" or "0" and no precision
+  kUnsignedLong,
+  kUnsignedLongLong,
+  kString,        // "%s" with or without a width
+  kOther,
+};
+
 struct Piece {
   std::uint32_t textStart = 0;  // in Compiled::text
   std::uint32_t textLength = 0;
-  Spec spec;                    // conversion '\0': text only, the last piece
-  bool plain = false;           // an unsigned or plain-width number
+  Op op = Op::kEnd;
+  Spec spec;
 };
+
+// Room after the text of a compiled format, so that its literal pieces can
+// be copied with fixed-size loads.
+constexpr std::size_t kTextTail = kShortPiece;
 
 struct Compiled {
   const char* address = nullptr;
-  std::string text;
+  std::string text;  // the format, then kTextTail NULs
   std::vector<Piece> pieces;
   bool usable = false;  // false when it takes "*" or has a letter that is no conversion
 };
@@ -456,14 +469,25 @@ struct Compiled {
 constexpr std::size_t kCacheSlots = 256;
 std::array<Compiled, kCacheSlots> g_cache;
 
-bool IsPlain(const Spec& spec) {
-  const bool number = spec.conversion == 'u' || spec.conversion == 'x' || spec.conversion == 'X';
-  return number && (spec.flags & ~unsigned{kLeft | kZero}) == 0 && spec.precision < 0;
+Op OpFor(const Spec& spec) {
+  const bool plainFlags = (spec.flags & ~unsigned{kLeft | kZero}) == 0 && spec.precision < 0;
+  if (spec.conversion == 's') {
+    return spec.length == Length::kNone && spec.precision < 0 ? Op::kString : Op::kOther;
+  }
+  if (!plainFlags || (spec.conversion != 'u' && spec.conversion != 'x' && spec.conversion != 'X')) return Op::kOther;
+  switch (spec.length) {
+    case Length::kNone: return Op::kUnsigned;
+    case Length::kLong: return Op::kUnsignedLong;
+    case Length::kLongLong: return Op::kUnsignedLongLong;
+    default: return Op::kOther;
+  }
 }
 
 void Compile(Compiled& c, const char* format) {
   c.address = format;
   c.text = format;
+  const std::size_t length = c.text.size();
+  c.text.append(kTextTail, '\0');
   c.pieces.clear();
   c.usable = true;
   const char* const base = c.text.c_str();
@@ -474,7 +498,7 @@ void Compile(Compiled& c, const char* format) {
     while (*p != '%' && *p != '\0') ++p;
     piece.textStart = static_cast<std::uint32_t>(run - base);
     piece.textLength = static_cast<std::uint32_t>(p - run);
-    if (*p != '\0') {
+    if (static_cast<std::size_t>(p - base) < length) {
       ++p;
       bool star = false;
       ReadSpec(p, piece.spec, nullptr, star);
@@ -483,10 +507,10 @@ void Compile(Compiled& c, const char* format) {
         c.usable = false;
         return;
       }
-      piece.plain = IsPlain(piece.spec);
+      piece.op = OpFor(piece.spec);
     }
     c.pieces.push_back(piece);
-    if (piece.spec.conversion == '\0') return;
+    if (piece.op == Op::kEnd) return;
   }
 }
 
@@ -510,11 +534,21 @@ void AppendFormatted(TextBuffer& out, const char* format, std::va_list args) {
   }
   const char* const text = c.text.c_str();
   for (const Piece& piece : c.pieces) {
-    if (piece.textLength != 0) AppendText(out, text + piece.textStart, piece.textLength);
-    if (piece.plain) {
-      AppendPlainInteger(out, piece.spec, UnsignedArgument(piece.spec.length, &ap));
-    } else if (piece.spec.conversion != '\0') {
-      AppendConversion(out, piece.spec, &ap);
+    if (piece.textLength <= kShortPiece && out.MakeRoom(kShortRoom)) {
+      // The compiled text has kTextTail bytes after its end.
+      char* const at = out.Cursor();
+      std::memcpy(at, text + piece.textStart, kShortPiece);
+      out.Commit(at + piece.textLength);
+    } else {
+      out.Append(text + piece.textStart, piece.textLength);
+    }
+    switch (piece.op) {
+      case Op::kEnd: break;
+      case Op::kUnsigned: AppendPlainInteger(out, piece.spec, va_arg(ap, unsigned)); break;
+      case Op::kUnsignedLong: AppendPlainInteger(out, piece.spec, va_arg(ap, unsigned long)); break;
+      case Op::kUnsignedLongLong: AppendPlainInteger(out, piece.spec, va_arg(ap, unsigned long long)); break;
+      case Op::kString: AppendString(out, piece.spec, va_arg(ap, const char*)); break;
+      case Op::kOther: AppendConversion(out, piece.spec, &ap); break;
     }
   }
   va_end(ap);
