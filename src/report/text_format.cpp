@@ -196,7 +196,7 @@ inline void AppendPlainInteger(TextBuffer& out, const Spec& spec, unsigned long 
   out.Commit(at);
 }
 
-void AppendPadded(TextBuffer& out, const Spec& spec, const char* text, std::size_t length) {
+inline void AppendPadded(TextBuffer& out, const Spec& spec, const char* text, std::size_t length) {
   const std::size_t pad = spec.width > length ? spec.width - length : 0;
   const bool left = (spec.flags & kLeft) != 0;
   if (length <= kShortPiece && pad <= kShortPiece && out.MakeRoom(kShortRoom)) {
@@ -220,7 +220,15 @@ void AppendPadded(TextBuffer& out, const Spec& spec, const char* text, std::size
 }
 
 void AppendString(TextBuffer& out, const Spec& spec, const char* text) {
-  if (text == nullptr) text = spec.precision < 0 || spec.precision >= 6 ? "(null)" : "";
+  if (text == nullptr) {
+    // As the GNU C library prints it.
+    const std::size_t n = spec.precision < 0 || spec.precision >= 6 ? 6 : 0;
+    const std::size_t pad = spec.width > n ? spec.width - n : 0;
+    if ((spec.flags & kLeft) == 0) out.Fill(' ', pad);
+    out.Append("(null)", n);
+    if ((spec.flags & kLeft) != 0) out.Fill(' ', pad);
+    return;
+  }
   std::size_t length = 0;
   if (spec.precision < 0) {
     length = std::strlen(text);
@@ -547,7 +555,15 @@ void AppendFormatted(TextBuffer& out, const char* format, std::va_list args) {
       case Op::kUnsigned: AppendPlainInteger(out, piece.spec, va_arg(ap, unsigned)); break;
       case Op::kUnsignedLong: AppendPlainInteger(out, piece.spec, va_arg(ap, unsigned long)); break;
       case Op::kUnsignedLongLong: AppendPlainInteger(out, piece.spec, va_arg(ap, unsigned long long)); break;
-      case Op::kString: AppendString(out, piece.spec, va_arg(ap, const char*)); break;
+      case Op::kString: {
+        const char* const string = va_arg(ap, const char*);
+        if (string != nullptr) {
+          AppendPadded(out, piece.spec, string, std::strlen(string));
+        } else {
+          AppendString(out, piece.spec, string);
+        }
+        break;
+      }
       case Op::kOther: AppendConversion(out, piece.spec, &ap); break;
     }
   }
