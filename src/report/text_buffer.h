@@ -45,6 +45,7 @@ class TextBuffer {
     return size <= Room();
   }
   char* Cursor() const { return cursor_; }
+  char* End() const { return end_; }
   void Commit(char* end) { cursor_ = end; }
 
  private:

@@ -169,51 +169,51 @@ void AppendInteger(TextBuffer& out, const Spec& spec, unsigned long long magnitu
   if (left) out.Fill(' ', pad);
 }
 
-// Most of the report's numbers: no sign, no precision, no "#", a short width.
-inline void AppendPlainInteger(TextBuffer& out, const Spec& spec, unsigned long long magnitude) {
+// Most of the report's numbers: no sign, no precision, no "#", a width of
+// at most kShortPiece. Writes at `at`, which has kShortRoom bytes of room.
+inline char* PutPlainInteger(char* at, const Spec& spec, unsigned long long magnitude) {
   char digits[48];
   char* const end = digits + 24;
   char* d = Digits(end, magnitude, spec.conversion);
   if (d == end) *--d = '0';
   const auto digitCount = static_cast<std::size_t>(end - d);
   const std::size_t pad = spec.width > digitCount ? spec.width - digitCount : 0;
-  if (pad > kShortPiece || !out.MakeRoom(kShortRoom)) {
-    AppendInteger(out, spec, magnitude, '\0');
-    return;
-  }
-  char* at = out.Cursor();
   if ((spec.flags & kLeft) == 0) {
     std::memcpy(at, (spec.flags & kZero) != 0 ? kZeros.data() : kSpaces.data(), kShortPiece);
     at += pad;
     std::memcpy(at, d, 24);
-    at += digitCount;
-  } else {
-    std::memcpy(at, d, 24);
-    at += digitCount;
+    return at + digitCount;
+  }
+  std::memcpy(at, d, 24);
+  at += digitCount;
+  std::memcpy(at, kSpaces.data(), kShortPiece);
+  return at + pad;
+}
+
+// A text and a width of at most kShortPiece each, at `at` as above.
+inline char* PutPadded(char* at, const Spec& spec, const char* text, std::size_t length) {
+  const std::size_t pad = spec.width > length ? spec.width - length : 0;
+  const bool left = (spec.flags & kLeft) != 0;
+  if (!left) {
     std::memcpy(at, kSpaces.data(), kShortPiece);
     at += pad;
   }
-  out.Commit(at);
+  CopyShort(at, text, length);
+  at += length;
+  if (left) {
+    std::memcpy(at, kSpaces.data(), kShortPiece);
+    at += pad;
+  }
+  return at;
 }
 
-inline void AppendPadded(TextBuffer& out, const Spec& spec, const char* text, std::size_t length) {
-  const std::size_t pad = spec.width > length ? spec.width - length : 0;
-  const bool left = (spec.flags & kLeft) != 0;
-  if (length <= kShortPiece && pad <= kShortPiece && out.MakeRoom(kShortRoom)) {
-    char* at = out.Cursor();
-    if (!left) {
-      std::memcpy(at, kSpaces.data(), kShortPiece);
-      at += pad;
-    }
-    CopyShort(at, text, length);
-    at += length;
-    if (left) {
-      std::memcpy(at, kSpaces.data(), kShortPiece);
-      at += pad;
-    }
-    out.Commit(at);
+void AppendPadded(TextBuffer& out, const Spec& spec, const char* text, std::size_t length) {
+  if (length <= kShortPiece && spec.width <= kShortPiece && out.MakeRoom(kShortRoom)) {
+    out.Commit(PutPadded(out.Cursor(), spec, text, length));
     return;
   }
+  const std::size_t pad = spec.width > length ? spec.width - length : 0;
+  const bool left = (spec.flags & kLeft) != 0;
   if (!left) out.Fill(' ', pad);
   out.Append(text, length);
   if (left) out.Fill(' ', pad);
@@ -479,6 +479,7 @@ std::array<Compiled, kCacheSlots> g_cache;
 
 Op OpFor(const Spec& spec) {
   const bool plainFlags = (spec.flags & ~unsigned{kLeft | kZero}) == 0 && spec.precision < 0;
+  if (spec.width > kShortPiece) return Op::kOther;
   if (spec.conversion == 's') {
     return spec.length == Length::kNone && spec.precision < 0 ? Op::kString : Op::kOther;
   }
@@ -529,6 +530,19 @@ Compiled& Lookup(const char* format) {
   return c;
 }
 
+// One piece through the general writers, which make their own room.
+void AppendPiece(TextBuffer& out, const char* text, const Piece& piece, std::va_list* args) {
+  AppendText(out, text, piece.textLength);
+  switch (piece.op) {
+    case Op::kEnd: break;
+    case Op::kUnsigned:
+    case Op::kUnsignedLong:
+    case Op::kUnsignedLongLong: AppendInteger(out, piece.spec, UnsignedArgument(piece.spec.length, args), '\0'); break;
+    case Op::kString:
+    case Op::kOther: AppendConversion(out, piece.spec, args); break;
+  }
+}
+
 }  // namespace
 
 void AppendFormatted(TextBuffer& out, const char* format, std::va_list args) {
@@ -540,33 +554,46 @@ void AppendFormatted(TextBuffer& out, const char* format, std::va_list args) {
     va_end(ap);
     return;
   }
+  // Pieces are written at a cursor of our own, which goes back to the buffer
+  // whenever other code writes.
   const char* const text = c.text.c_str();
+  char* at = out.Cursor();
   for (const Piece& piece : c.pieces) {
-    if (piece.textLength <= kShortPiece && out.MakeRoom(kShortRoom)) {
-      // The compiled text has kTextTail bytes after its end.
-      char* const at = out.Cursor();
-      std::memcpy(at, text + piece.textStart, kShortPiece);
-      out.Commit(at + piece.textLength);
-    } else {
-      out.Append(text + piece.textStart, piece.textLength);
+    const char* const pieceText = text + piece.textStart;
+    if (static_cast<std::size_t>(out.End() - at) < kShortRoom || piece.textLength > kShortPiece) {
+      out.Commit(at);
+      AppendPiece(out, pieceText, piece, &ap);
+      at = out.Cursor();
+      continue;
     }
+    // The compiled text has kTextTail bytes after its end.
+    std::memcpy(at, pieceText, kShortPiece);
+    at += piece.textLength;
     switch (piece.op) {
       case Op::kEnd: break;
-      case Op::kUnsigned: AppendPlainInteger(out, piece.spec, va_arg(ap, unsigned)); break;
-      case Op::kUnsignedLong: AppendPlainInteger(out, piece.spec, va_arg(ap, unsigned long)); break;
-      case Op::kUnsignedLongLong: AppendPlainInteger(out, piece.spec, va_arg(ap, unsigned long long)); break;
+      case Op::kUnsigned: at = PutPlainInteger(at, piece.spec, va_arg(ap, unsigned)); break;
+      case Op::kUnsignedLong: at = PutPlainInteger(at, piece.spec, va_arg(ap, unsigned long)); break;
+      case Op::kUnsignedLongLong: at = PutPlainInteger(at, piece.spec, va_arg(ap, unsigned long long)); break;
       case Op::kString: {
         const char* const string = va_arg(ap, const char*);
-        if (string != nullptr) {
-          AppendPadded(out, piece.spec, string, std::strlen(string));
+        const std::size_t length = string != nullptr ? std::strlen(string) : 0;
+        if (string != nullptr && length <= kShortPiece) {
+          at = PutPadded(at, piece.spec, string, length);
         } else {
+          out.Commit(at);
           AppendString(out, piece.spec, string);
+          at = out.Cursor();
         }
         break;
       }
-      case Op::kOther: AppendConversion(out, piece.spec, &ap); break;
+      case Op::kOther:
+        out.Commit(at);
+        AppendConversion(out, piece.spec, &ap);
+        at = out.Cursor();
+        break;
     }
   }
+  out.Commit(at);
   va_end(ap);
 }
 
