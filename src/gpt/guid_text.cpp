@@ -21,18 +21,20 @@ void HexByte(std::uint8_t value, char* out) {
 
 std::int32_t FormatByTemplate(char* out, std::uint32_t outSize, const std::uint8_t* source,
                               const char* pattern) {
-  if (outSize < std::strlen(pattern) + 1) return 0;
+  const char* const patternEnd = pattern + std::strlen(pattern);
+  if (outSize < static_cast<std::size_t>(patternEnd - pattern) + 1) return 0;
   // Every step writes its digits and a NUL, which the next step overwrites. A
   // run cut short by the template's end is copied as it stands.
   while (*pattern != '\0') {
-    if (*pattern == 'd' && std::strlen(pattern) >= 8) {
+    const auto left = static_cast<std::size_t>(patternEnd - pattern);
+    if (*pattern == 'd' && left >= 8) {
       // The little-endian value, most significant byte first.
       HexByte(source[3], out);
       HexByte(source[2], out + 2);
       HexByte(source[1], out + 4);
       HexByte(source[0], out + 6);
       source += 4, out += 8, pattern += 8;
-    } else if (*pattern == 'w' && std::strlen(pattern) >= 4) {
+    } else if (*pattern == 'w' && left >= 4) {
       HexByte(source[1], out);
       HexByte(source[0], out + 2);
       source += 2, out += 4, pattern += 4;
