@@ -252,7 +252,8 @@ void AppendThroughLibrary(TextBuffer& out, const Spec& spec, T value) {
   if ((spec.flags & kPlus) != 0) *f++ = '+';
   if ((spec.flags & kSpace) != 0) *f++ = ' ';
   if ((spec.flags & kAlternate) != 0) *f++ = '#';
-  f += std::snprintf(f, 14, "%zu", spec.width);
+  // A width of 0 would read as the "0" flag.
+  if (spec.width != 0) f += std::snprintf(f, 14, "%zu", spec.width);
   if (spec.precision >= 0) f += std::snprintf(f, 14, ".%d", spec.precision);
   if (spec.length == Length::kLongDouble) *f++ = 'L';
   if (spec.length == Length::kLong) *f++ = 'l';
@@ -389,7 +390,9 @@ bool AppendConversion(TextBuffer& out, const Spec& spec, std::va_list* args) {
       return true;
     case 'c':
       if (spec.length == Length::kLong) {
-        AppendThroughLibrary(out, spec, static_cast<std::wint_t>(va_arg(*args, std::wint_t)));
+        // Windows' wint_t is narrower than int and arrives promoted.
+        using WintArgument = std::conditional_t<(sizeof(std::wint_t) < sizeof(int)), int, std::wint_t>;
+        AppendThroughLibrary(out, spec, static_cast<std::wint_t>(va_arg(*args, WintArgument)));
       } else {
         const char c = static_cast<char>(static_cast<unsigned char>(va_arg(*args, int)));
         AppendPadded(out, spec, &c, 1);
