@@ -495,7 +495,8 @@ Op OpFor(const Spec& spec) {
   }
 }
 
-void Compile(Compiled& c, const char* format) {
+// Kept out of line: the lookup that calls it runs for every line of the report.
+[[gnu::noinline, gnu::cold]] void Compile(Compiled& c, const char* format) {
   c.address = format;
   c.text = format;
   const std::size_t length = c.text.size();
@@ -521,7 +522,8 @@ void Compile(Compiled& c, const char* format) {
       }
       piece.op = OpFor(piece.spec);
     }
-    c.pieces.push_back(piece);
+    // A format that ends with a conversion needs no last piece.
+    if (piece.op != Op::kEnd || piece.textLength != 0) c.pieces.push_back(piece);
     if (piece.op == Op::kEnd) return;
   }
 }
@@ -561,9 +563,10 @@ void AppendFormatted(TextBuffer& out, const char* format, std::va_list args) {
   // whenever other code writes.
   const char* const text = c.text.c_str();
   char* at = out.Cursor();
+  char* const end = out.End();
   for (const Piece& piece : c.pieces) {
     const char* const pieceText = text + piece.textStart;
-    if (static_cast<std::size_t>(out.End() - at) < kShortRoom || piece.textLength > kShortPiece) {
+    if (static_cast<std::size_t>(end - at) < kShortRoom || piece.textLength > kShortPiece) {
       out.Commit(at);
       AppendPiece(out, pieceText, piece, &ap);
       at = out.Cursor();
