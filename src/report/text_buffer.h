@@ -13,7 +13,11 @@ class TextBuffer {
   using Drain = void (*)(void* context, const char* data, std::size_t size);
 
   constexpr TextBuffer(char* storage, std::size_t capacity, Drain drain, void* context)
-      : begin_(storage), cursor_(storage), end_(storage + capacity), drain_(drain), context_(context) {}
+      : begin_(storage),
+        cursor_(storage),
+        end_(storage + capacity),
+        drain_(drain),
+        context_(context) {}
 
   void Append(const char* text, std::size_t size) {
     if (size <= Room()) {

@@ -14,12 +14,22 @@ namespace disklens {
 
 namespace {
 
-enum class Length : unsigned char { kNone, kChar, kShort, kLong, kLongLong, kSize, kMax, kPtrDiff, kLongDouble };
+enum class Length : unsigned char {
+  kNone,
+  kChar,
+  kShort,
+  kLong,
+  kLongLong,
+  kSize,
+  kMax,
+  kPtrDiff,
+  kLongDouble
+};
 
 enum Flag : unsigned char { kLeft = 1, kZero = 2, kPlus = 4, kSpace = 8, kAlternate = 16 };
 
 // One conversion, from "%" to its letter.
-struct Spec {
+struct Directive {
   unsigned flags = 0;
   std::size_t width = 0;
   int precision = -1;  // none
@@ -116,33 +126,36 @@ inline char* Digits(char* end, unsigned long long magnitude, char conversion) {
 }
 
 // An integer conversion: [spaces][sign or 0x][zeros][digits][spaces].
-void AppendInteger(TextBuffer& out, const Spec& spec, unsigned long long magnitude, char sign) {
+void AppendInteger(TextBuffer& out, const Directive& directive, unsigned long long magnitude,
+                   char sign) {
   // The digits end in the middle, so that a fixed 24-byte copy from their
   // start stays inside.
   char digits[48];
   char* const end = digits + 24;
-  const char* const d = Digits(end, magnitude, spec.conversion);
+  const char* const d = Digits(end, magnitude, directive.conversion);
   char prefix[2] = {sign, '\0'};
   std::size_t prefixLength = sign != '\0' ? 1 : 0;
-  if ((spec.flags & kAlternate) != 0 && magnitude != 0 && (spec.conversion == 'x' || spec.conversion == 'X')) {
+  if ((directive.flags & kAlternate) != 0 && magnitude != 0 &&
+      (directive.conversion == 'x' || directive.conversion == 'X')) {
     prefix[0] = '0';
-    prefix[1] = spec.conversion;
+    prefix[1] = directive.conversion;
     prefixLength = 2;
   }
   const auto digitCount = static_cast<std::size_t>(end - d);
   // Zero has no digits above: the default precision of 1 brings its "0".
-  const std::size_t precision = spec.precision < 0 ? 1 : static_cast<std::size_t>(spec.precision);
+  const std::size_t precision =
+      directive.precision < 0 ? 1 : static_cast<std::size_t>(directive.precision);
   std::size_t zeros = precision > digitCount ? precision - digitCount : 0;
   // "#" with octal: the first digit is a 0.
-  if (spec.conversion == 'o' && (spec.flags & kAlternate) != 0 && zeros == 0) zeros = 1;
+  if (directive.conversion == 'o' && (directive.flags & kAlternate) != 0 && zeros == 0) zeros = 1;
   const std::size_t body = prefixLength + zeros + digitCount;
-  std::size_t pad = spec.width > body ? spec.width - body : 0;
+  std::size_t pad = directive.width > body ? directive.width - body : 0;
   // "0" pads with zeros between the sign and the digits, unless a precision is given.
-  if (pad != 0 && (spec.flags & (kLeft | kZero)) == kZero && spec.precision < 0) {
+  if (pad != 0 && (directive.flags & (kLeft | kZero)) == kZero && directive.precision < 0) {
     zeros += pad;
     pad = 0;
   }
-  const bool left = (spec.flags & kLeft) != 0;
+  const bool left = (directive.flags & kLeft) != 0;
   if (pad <= kShortPiece && zeros <= kShortPiece && out.MakeRoom(kShortRoom)) {
     char* at = out.Cursor();
     if (!left) {
@@ -171,15 +184,15 @@ void AppendInteger(TextBuffer& out, const Spec& spec, unsigned long long magnitu
 
 // Most of the report's numbers: no sign, no precision, no "#", a width of
 // at most kShortPiece. Writes at `at`, which has kShortRoom bytes of room.
-inline char* PutPlainInteger(char* at, const Spec& spec, unsigned long long magnitude) {
+inline char* PutPlainInteger(char* at, const Directive& directive, unsigned long long magnitude) {
   char digits[48];
   char* const end = digits + 24;
-  char* d = Digits(end, magnitude, spec.conversion);
+  char* d = Digits(end, magnitude, directive.conversion);
   if (d == end) *--d = '0';
   const auto digitCount = static_cast<std::size_t>(end - d);
-  const std::size_t pad = spec.width > digitCount ? spec.width - digitCount : 0;
-  if ((spec.flags & kLeft) == 0) {
-    std::memcpy(at, (spec.flags & kZero) != 0 ? kZeros.data() : kSpaces.data(), kShortPiece);
+  const std::size_t pad = directive.width > digitCount ? directive.width - digitCount : 0;
+  if ((directive.flags & kLeft) == 0) {
+    std::memcpy(at, (directive.flags & kZero) != 0 ? kZeros.data() : kSpaces.data(), kShortPiece);
     at += pad;
     std::memcpy(at, d, 24);
     return at + digitCount;
@@ -191,9 +204,9 @@ inline char* PutPlainInteger(char* at, const Spec& spec, unsigned long long magn
 }
 
 // A text and a width of at most kShortPiece each, at `at` as above.
-inline char* PutPadded(char* at, const Spec& spec, const char* text, std::size_t length) {
-  const std::size_t pad = spec.width > length ? spec.width - length : 0;
-  const bool left = (spec.flags & kLeft) != 0;
+inline char* PutPadded(char* at, const Directive& directive, const char* text, std::size_t length) {
+  const std::size_t pad = directive.width > length ? directive.width - length : 0;
+  const bool left = (directive.flags & kLeft) != 0;
   if (!left) {
     std::memcpy(at, kSpaces.data(), kShortPiece);
     at += pad;
@@ -207,57 +220,58 @@ inline char* PutPadded(char* at, const Spec& spec, const char* text, std::size_t
   return at;
 }
 
-void AppendPadded(TextBuffer& out, const Spec& spec, const char* text, std::size_t length) {
-  if (length <= kShortPiece && spec.width <= kShortPiece && out.MakeRoom(kShortRoom)) {
-    out.Commit(PutPadded(out.Cursor(), spec, text, length));
+void AppendPadded(TextBuffer& out, const Directive& directive, const char* text,
+                  std::size_t length) {
+  if (length <= kShortPiece && directive.width <= kShortPiece && out.MakeRoom(kShortRoom)) {
+    out.Commit(PutPadded(out.Cursor(), directive, text, length));
     return;
   }
-  const std::size_t pad = spec.width > length ? spec.width - length : 0;
-  const bool left = (spec.flags & kLeft) != 0;
+  const std::size_t pad = directive.width > length ? directive.width - length : 0;
+  const bool left = (directive.flags & kLeft) != 0;
   if (!left) out.Fill(' ', pad);
   out.Append(text, length);
   if (left) out.Fill(' ', pad);
 }
 
-void AppendString(TextBuffer& out, const Spec& spec, const char* text) {
+void AppendString(TextBuffer& out, const Directive& directive, const char* text) {
   if (text == nullptr) {
     // As the GNU C library prints it.
-    const std::size_t n = spec.precision < 0 || spec.precision >= 6 ? 6 : 0;
-    const std::size_t pad = spec.width > n ? spec.width - n : 0;
-    if ((spec.flags & kLeft) == 0) out.Fill(' ', pad);
+    const std::size_t n = directive.precision < 0 || directive.precision >= 6 ? 6 : 0;
+    const std::size_t pad = directive.width > n ? directive.width - n : 0;
+    if ((directive.flags & kLeft) == 0) out.Fill(' ', pad);
     out.Append("(null)", n);
-    if ((spec.flags & kLeft) != 0) out.Fill(' ', pad);
+    if ((directive.flags & kLeft) != 0) out.Fill(' ', pad);
     return;
   }
   std::size_t length = 0;
-  if (spec.precision < 0) {
+  if (directive.precision < 0) {
     length = std::strlen(text);
   } else {
     // Never reads beyond the precision: the text need not end with a NUL.
-    const auto limit = static_cast<std::size_t>(spec.precision);
+    const auto limit = static_cast<std::size_t>(directive.precision);
     while (length < limit && text[length] != '\0') ++length;
   }
-  AppendPadded(out, spec, text, length);
+  AppendPadded(out, directive, text, length);
 }
 
-// One conversion that this file leaves to the C library, rebuilt from `spec`
+// One conversion that this file leaves to the C library, rebuilt from `directive`
 // with the width and precision as numbers.
 template <typename T>
-void AppendThroughLibrary(TextBuffer& out, const Spec& spec, T value) {
+void AppendThroughLibrary(TextBuffer& out, const Directive& directive, T value) {
   char format[48];
   char* f = format;
   *f++ = '%';
-  if ((spec.flags & kLeft) != 0) *f++ = '-';
-  if ((spec.flags & kZero) != 0) *f++ = '0';
-  if ((spec.flags & kPlus) != 0) *f++ = '+';
-  if ((spec.flags & kSpace) != 0) *f++ = ' ';
-  if ((spec.flags & kAlternate) != 0) *f++ = '#';
+  if ((directive.flags & kLeft) != 0) *f++ = '-';
+  if ((directive.flags & kZero) != 0) *f++ = '0';
+  if ((directive.flags & kPlus) != 0) *f++ = '+';
+  if ((directive.flags & kSpace) != 0) *f++ = ' ';
+  if ((directive.flags & kAlternate) != 0) *f++ = '#';
   // A width of 0 would read as the "0" flag.
-  if (spec.width != 0) f += std::snprintf(f, 14, "%zu", spec.width);
-  if (spec.precision >= 0) f += std::snprintf(f, 14, ".%d", spec.precision);
-  if (spec.length == Length::kLongDouble) *f++ = 'L';
-  if (spec.length == Length::kLong) *f++ = 'l';
-  *f++ = spec.conversion;
+  if (directive.width != 0) f += std::snprintf(f, 14, "%zu", directive.width);
+  if (directive.precision >= 0) f += std::snprintf(f, 14, ".%d", directive.precision);
+  if (directive.length == Length::kLongDouble) *f++ = 'L';
+  if (directive.length == Length::kLong) *f++ = 'l';
+  *f++ = directive.conversion;
   *f = '\0';
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
@@ -275,12 +289,16 @@ void AppendThroughLibrary(TextBuffer& out, const Spec& spec, T value) {
 }
 
 template <typename T>
-void AppendSigned(TextBuffer& out, const Spec& spec, T value) {
+void AppendSigned(TextBuffer& out, const Directive& directive, T value) {
   using U = std::make_unsigned_t<T>;
   // Negated in the unsigned type, so that the most negative value is safe.
-  const U magnitude = value < 0 ? static_cast<U>(U{0} - static_cast<U>(value)) : static_cast<U>(value);
-  const char sign = value < 0 ? '-' : (spec.flags & kPlus) != 0 ? '+' : (spec.flags & kSpace) != 0 ? ' ' : '\0';
-  AppendInteger(out, spec, magnitude, sign);
+  const U magnitude =
+      value < 0 ? static_cast<U>(U{0} - static_cast<U>(value)) : static_cast<U>(value);
+  const char sign = value < 0                         ? '-'
+                    : (directive.flags & kPlus) != 0  ? '+'
+                    : (directive.flags & kSpace) != 0 ? ' '
+                                                      : '\0';
+  AppendInteger(out, directive, magnitude, sign);
 }
 
 // ---- Reading the format ----------------------------------------------------
@@ -296,18 +314,20 @@ int ReadNumber(const char*& p) {
 
 // Reads the conversion after a "%" at `p`, leaving `p` after its letter (or
 // on the NUL that cuts it short). A "*" takes its value from `args`; without
-// them the spec is left with `star` set.
-void ReadSpec(const char*& p, Spec& spec, std::va_list* args, bool& star) {
-  for (unsigned bit; (bit = kFlagBits[static_cast<unsigned char>(*p)]) != 0; ++p) spec.flags |= bit;
+// them the directive is left with `star` set.
+void ReadDirective(const char*& p, Directive& directive, std::va_list* args, bool& star) {
+  for (unsigned bit; (bit = kFlagBits[static_cast<unsigned char>(*p)]) != 0; ++p)
+    directive.flags |= bit;
   if (static_cast<unsigned>(*p - '0') < 10) {
-    spec.width = static_cast<std::size_t>(ReadNumber(p));
+    directive.width = static_cast<std::size_t>(ReadNumber(p));
   } else if (*p == '*') {
     ++p;
     star = true;
     if (args != nullptr) {
       const int width = va_arg(*args, int);
-      if (width < 0) spec.flags |= kLeft;
-      spec.width = width < 0 ? 0U - static_cast<unsigned>(width) : static_cast<unsigned>(width);
+      if (width < 0) directive.flags |= kLeft;
+      directive.width =
+          width < 0 ? 0U - static_cast<unsigned>(width) : static_cast<unsigned>(width);
     }
   }
   if (*p == '.') {
@@ -317,28 +337,40 @@ void ReadSpec(const char*& p, Spec& spec, std::va_list* args, bool& star) {
       star = true;
       if (args != nullptr) {
         const int precision = va_arg(*args, int);
-        spec.precision = precision < 0 ? -1 : precision;
+        directive.precision = precision < 0 ? -1 : precision;
       }
     } else {
-      spec.precision = ReadNumber(p);
+      directive.precision = ReadNumber(p);
     }
   }
   switch (*p) {
     case 'h':
       ++p;
-      spec.length = *p == 'h' ? (++p, Length::kChar) : Length::kShort;
+      directive.length = *p == 'h' ? (++p, Length::kChar) : Length::kShort;
       break;
     case 'l':
       ++p;
-      spec.length = *p == 'l' ? (++p, Length::kLongLong) : Length::kLong;
+      directive.length = *p == 'l' ? (++p, Length::kLongLong) : Length::kLong;
       break;
-    case 'z': ++p; spec.length = Length::kSize; break;
-    case 'j': ++p; spec.length = Length::kMax; break;
-    case 't': ++p; spec.length = Length::kPtrDiff; break;
-    case 'L': ++p; spec.length = Length::kLongDouble; break;
+    case 'z':
+      ++p;
+      directive.length = Length::kSize;
+      break;
+    case 'j':
+      ++p;
+      directive.length = Length::kMax;
+      break;
+    case 't':
+      ++p;
+      directive.length = Length::kPtrDiff;
+      break;
+    case 'L':
+      ++p;
+      directive.length = Length::kLongDouble;
+      break;
     default: break;
   }
-  spec.conversion = *p;
+  directive.conversion = *p;
   if (*p != '\0') ++p;
 }
 
@@ -351,7 +383,8 @@ unsigned long long UnsignedArgument(Length length, std::va_list* args) {
     case Length::kLongDouble: return va_arg(*args, unsigned long long);
     case Length::kSize: return va_arg(*args, std::size_t);
     case Length::kMax: return va_arg(*args, std::uintmax_t);
-    case Length::kPtrDiff: return static_cast<std::make_unsigned_t<std::ptrdiff_t>>(va_arg(*args, std::ptrdiff_t));
+    case Length::kPtrDiff:
+      return static_cast<std::make_unsigned_t<std::ptrdiff_t>>(va_arg(*args, std::ptrdiff_t));
     case Length::kNone: break;
   }
   return va_arg(*args, unsigned);
@@ -359,48 +392,53 @@ unsigned long long UnsignedArgument(Length length, std::va_list* args) {
 
 // Formats one conversion with its arguments; false for a letter that is no
 // conversion, which takes none.
-bool AppendConversion(TextBuffer& out, const Spec& spec, std::va_list* args) {
-  switch (spec.conversion) {
+bool AppendConversion(TextBuffer& out, const Directive& directive, std::va_list* args) {
+  switch (directive.conversion) {
     case 'd':
     case 'i':
-      switch (spec.length) {
-        case Length::kNone: AppendSigned(out, spec, va_arg(*args, int)); break;
-        case Length::kChar: AppendSigned(out, spec, static_cast<signed char>(va_arg(*args, int))); break;
-        case Length::kShort: AppendSigned(out, spec, static_cast<short>(va_arg(*args, int))); break;
-        case Length::kLong: AppendSigned(out, spec, va_arg(*args, long)); break;
+      switch (directive.length) {
+        case Length::kNone: AppendSigned(out, directive, va_arg(*args, int)); break;
+        case Length::kChar:
+          AppendSigned(out, directive, static_cast<signed char>(va_arg(*args, int)));
+          break;
+        case Length::kShort:
+          AppendSigned(out, directive, static_cast<short>(va_arg(*args, int)));
+          break;
+        case Length::kLong: AppendSigned(out, directive, va_arg(*args, long)); break;
         case Length::kLongLong:
-        case Length::kLongDouble: AppendSigned(out, spec, va_arg(*args, long long)); break;
-        case Length::kSize: AppendSigned(out, spec, va_arg(*args, std::make_signed_t<std::size_t>)); break;
-        case Length::kMax: AppendSigned(out, spec, va_arg(*args, std::intmax_t)); break;
-        case Length::kPtrDiff: AppendSigned(out, spec, va_arg(*args, std::ptrdiff_t)); break;
+        case Length::kLongDouble: AppendSigned(out, directive, va_arg(*args, long long)); break;
+        case Length::kSize:
+          AppendSigned(out, directive, va_arg(*args, std::make_signed_t<std::size_t>));
+          break;
+        case Length::kMax: AppendSigned(out, directive, va_arg(*args, std::intmax_t)); break;
+        case Length::kPtrDiff: AppendSigned(out, directive, va_arg(*args, std::ptrdiff_t)); break;
       }
       return true;
     case 'u':
     case 'x':
     case 'X':
     case 'o':
-      AppendInteger(out, spec, UnsignedArgument(spec.length, args), '\0');
+      AppendInteger(out, directive, UnsignedArgument(directive.length, args), '\0');
       return true;
     case 's':
-      if (spec.length == Length::kLong) {
-        AppendThroughLibrary(out, spec, va_arg(*args, const wchar_t*));
+      if (directive.length == Length::kLong) {
+        AppendThroughLibrary(out, directive, va_arg(*args, const wchar_t*));
       } else {
-        AppendString(out, spec, va_arg(*args, const char*));
+        AppendString(out, directive, va_arg(*args, const char*));
       }
       return true;
     case 'c':
-      if (spec.length == Length::kLong) {
+      if (directive.length == Length::kLong) {
         // Windows' wint_t is narrower than int and arrives promoted.
-        using WintArgument = std::conditional_t<(sizeof(std::wint_t) < sizeof(int)), int, std::wint_t>;
-        AppendThroughLibrary(out, spec, static_cast<std::wint_t>(va_arg(*args, WintArgument)));
+        using WintArgument =
+            std::conditional_t<(sizeof(std::wint_t) < sizeof(int)), int, std::wint_t>;
+        AppendThroughLibrary(out, directive, static_cast<std::wint_t>(va_arg(*args, WintArgument)));
       } else {
         const char c = static_cast<char>(static_cast<unsigned char>(va_arg(*args, int)));
-        AppendPadded(out, spec, &c, 1);
+        AppendPadded(out, directive, &c, 1);
       }
       return true;
-    case '%':
-      out.Append("%", 1);
-      return true;
+    case '%': out.Append("%", 1); return true;
     case 'f':
     case 'F':
     case 'e':
@@ -409,21 +447,18 @@ bool AppendConversion(TextBuffer& out, const Spec& spec, std::va_list* args) {
     case 'G':
     case 'a':
     case 'A':
-      if (spec.length == Length::kLongDouble) {
-        AppendThroughLibrary(out, spec, va_arg(*args, long double));
+      if (directive.length == Length::kLongDouble) {
+        AppendThroughLibrary(out, directive, va_arg(*args, long double));
       } else {
-        AppendThroughLibrary(out, spec, va_arg(*args, double));
+        AppendThroughLibrary(out, directive, va_arg(*args, double));
       }
       return true;
-    case 'p':
-      AppendThroughLibrary(out, spec, va_arg(*args, void*));
-      return true;
+    case 'p': AppendThroughLibrary(out, directive, va_arg(*args, void*)); return true;
     case 'n':
       // Takes its pointer and stores nothing: no report line counts its own length.
       (void)va_arg(*args, void*);
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -435,13 +470,14 @@ void Interpret(TextBuffer& out, const char* format, std::va_list* args) {
     while (*p != '%' && *p != '\0') ++p;
     if (p != run) AppendText(out, run, static_cast<std::size_t>(p - run));
     if (*p == '\0') return;
-    const char* const specStart = p++;
-    Spec spec;
+    const char* const directiveStart = p++;
+    Directive directive;
     bool star = false;
-    ReadSpec(p, spec, args, star);
-    if (spec.conversion == '\0') return;
+    ReadDirective(p, directive, args, star);
+    if (directive.conversion == '\0') return;
     // Not a conversion: shown as written.
-    if (!AppendConversion(out, spec, args)) out.Append(specStart, static_cast<std::size_t>(p - specStart));
+    if (!AppendConversion(out, directive, args))
+      out.Append(directiveStart, static_cast<std::size_t>(p - directiveStart));
   }
 }
 
@@ -451,11 +487,11 @@ void Interpret(TextBuffer& out, const char* format, std::va_list* args) {
 // read once into pieces (literal text, then a conversion). A format is known
 // by its address and, since the text at an address may change, by its text.
 enum class Op : unsigned char {
-  kEnd,           // text only, the last piece
-  kUnsigned,      // unsigned int, long, long long with no flag but "-" or "0" and no precision
+  kEnd,       // text only, the last piece
+  kUnsigned,  // unsigned int, long, long long with no flag but "-" or "0" and no precision
   kUnsignedLong,
   kUnsignedLongLong,
-  kString,        // "%s" with or without a width
+  kString,  // "%s" with or without a width
   kOther,
 };
 
@@ -463,7 +499,7 @@ struct Piece {
   std::uint32_t textStart = 0;  // in Compiled::text
   std::uint32_t textLength = 0;
   Op op = Op::kEnd;
-  Spec spec;
+  Directive directive;
 };
 
 // Room after the text of a compiled format, so that its literal pieces can
@@ -480,14 +516,17 @@ struct Compiled {
 constexpr std::size_t kCacheSlots = 256;
 std::array<Compiled, kCacheSlots> g_cache;
 
-Op OpFor(const Spec& spec) {
-  const bool plainFlags = (spec.flags & ~unsigned{kLeft | kZero}) == 0 && spec.precision < 0;
-  if (spec.width > kShortPiece) return Op::kOther;
-  if (spec.conversion == 's') {
-    return spec.length == Length::kNone && spec.precision < 0 ? Op::kString : Op::kOther;
+Op OpFor(const Directive& directive) {
+  const bool plainFlags =
+      (directive.flags & ~unsigned{kLeft | kZero}) == 0 && directive.precision < 0;
+  if (directive.width > kShortPiece) return Op::kOther;
+  if (directive.conversion == 's') {
+    return directive.length == Length::kNone && directive.precision < 0 ? Op::kString : Op::kOther;
   }
-  if (!plainFlags || (spec.conversion != 'u' && spec.conversion != 'x' && spec.conversion != 'X')) return Op::kOther;
-  switch (spec.length) {
+  if (!plainFlags ||
+      (directive.conversion != 'u' && directive.conversion != 'x' && directive.conversion != 'X'))
+    return Op::kOther;
+  switch (directive.length) {
     case Length::kNone: return Op::kUnsigned;
     case Length::kLong: return Op::kUnsignedLong;
     case Length::kLongLong: return Op::kUnsignedLongLong;
@@ -514,13 +553,14 @@ Op OpFor(const Spec& spec) {
     if (static_cast<std::size_t>(p - base) < length) {
       ++p;
       bool star = false;
-      ReadSpec(p, piece.spec, nullptr, star);
+      ReadDirective(p, piece.directive, nullptr, star);
       static constexpr char kConversions[] = "diuxXoscfFeEgGaApn%";
-      if (star || piece.spec.conversion == '\0' || std::strchr(kConversions, piece.spec.conversion) == nullptr) {
+      if (star || piece.directive.conversion == '\0' ||
+          std::strchr(kConversions, piece.directive.conversion) == nullptr) {
         c.usable = false;
         return;
       }
-      piece.op = OpFor(piece.spec);
+      piece.op = OpFor(piece.directive);
     }
     // A format that ends with a conversion needs no last piece.
     if (piece.op != Op::kEnd || piece.textLength != 0) c.pieces.push_back(piece);
@@ -530,7 +570,8 @@ Op OpFor(const Spec& spec) {
 
 Compiled& Lookup(const char* format) {
   const auto key = reinterpret_cast<std::uintptr_t>(format);
-  Compiled& c = g_cache[static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 56) % kCacheSlots];
+  Compiled& c =
+      g_cache[static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 56) % kCacheSlots];
   if (c.address != format || std::strcmp(c.text.c_str(), format) != 0) Compile(c, format);
   return c;
 }
@@ -542,9 +583,11 @@ void AppendPiece(TextBuffer& out, const char* text, const Piece& piece, std::va_
     case Op::kEnd: break;
     case Op::kUnsigned:
     case Op::kUnsignedLong:
-    case Op::kUnsignedLongLong: AppendInteger(out, piece.spec, UnsignedArgument(piece.spec.length, args), '\0'); break;
+    case Op::kUnsignedLongLong:
+      AppendInteger(out, piece.directive, UnsignedArgument(piece.directive.length, args), '\0');
+      break;
     case Op::kString:
-    case Op::kOther: AppendConversion(out, piece.spec, args); break;
+    case Op::kOther: AppendConversion(out, piece.directive, args); break;
   }
 }
 
@@ -577,24 +620,28 @@ void AppendFormatted(TextBuffer& out, const char* format, std::va_list args) {
     at += piece.textLength;
     switch (piece.op) {
       case Op::kEnd: break;
-      case Op::kUnsigned: at = PutPlainInteger(at, piece.spec, va_arg(ap, unsigned)); break;
-      case Op::kUnsignedLong: at = PutPlainInteger(at, piece.spec, va_arg(ap, unsigned long)); break;
-      case Op::kUnsignedLongLong: at = PutPlainInteger(at, piece.spec, va_arg(ap, unsigned long long)); break;
+      case Op::kUnsigned: at = PutPlainInteger(at, piece.directive, va_arg(ap, unsigned)); break;
+      case Op::kUnsignedLong:
+        at = PutPlainInteger(at, piece.directive, va_arg(ap, unsigned long));
+        break;
+      case Op::kUnsignedLongLong:
+        at = PutPlainInteger(at, piece.directive, va_arg(ap, unsigned long long));
+        break;
       case Op::kString: {
         const char* const string = va_arg(ap, const char*);
         const std::size_t length = string != nullptr ? std::strlen(string) : 0;
         if (string != nullptr && length <= kShortPiece) {
-          at = PutPadded(at, piece.spec, string, length);
+          at = PutPadded(at, piece.directive, string, length);
         } else {
           out.Commit(at);
-          AppendString(out, piece.spec, string);
+          AppendString(out, piece.directive, string);
           at = out.Cursor();
         }
         break;
       }
       case Op::kOther:
         out.Commit(at);
-        AppendConversion(out, piece.spec, &ap);
+        AppendConversion(out, piece.directive, &ap);
         at = out.Cursor();
         break;
     }

@@ -81,32 +81,49 @@ bool Same(const char* format, ...) {
 const std::string kLong(300, 'L');
 const char* const kStrings[] = {"", "a", "FAT32   ", "EFI System Partition", kLong.c_str()};
 const long long kSigned[] = {0, 1, -1, 9, 10, -10, 255, 65535, INT_MAX, INT_MIN, 99999, -123456789};
-const unsigned long long kUnsigned[] = {0, 1, 9, 10, 15, 16, 0xFF, 0xABCD, 1000000, UINT32_MAX,
-                                        0x100000000ULL, 18446744073709551615ULL, 0x8000000000000000ULL};
+const unsigned long long kUnsigned[] = {0,
+                                        1,
+                                        9,
+                                        10,
+                                        15,
+                                        16,
+                                        0xFF,
+                                        0xABCD,
+                                        1000000,
+                                        UINT32_MAX,
+                                        0x100000000ULL,
+                                        18446744073709551615ULL,
+                                        0x8000000000000000ULL};
 
-// One conversion of `spec` (from "%" to the conversion letter) given every
+// One conversion of `directive` (from "%" to the conversion letter) given every
 // value of its type; the letters and length decide the type.
-void CheckConversion(const std::string& spec) {
-  const std::string format = "<" + spec + ">";
+void CheckConversion(const std::string& directive) {
+  const std::string format = "<" + directive + ">";
   const char* f = format.c_str();
-  const char conversion = spec.back();
-  const bool ll = spec.find("ll") != std::string::npos;
-  const bool l = !ll && spec.find('l') != std::string::npos;
-  const bool hh = spec.find("hh") != std::string::npos;
-  const bool h = !hh && spec.find('h') != std::string::npos;
-  const bool z = spec.find('z') != std::string::npos;
+  const char conversion = directive.back();
+  const bool ll = directive.find("ll") != std::string::npos;
+  const bool l = !ll && directive.find('l') != std::string::npos;
+  const bool hh = directive.find("hh") != std::string::npos;
+  const bool h = !hh && directive.find('h') != std::string::npos;
+  const bool z = directive.find('z') != std::string::npos;
   switch (conversion) {
     case 'd':
     case 'i':
       for (const long long v : kSigned) {
-        if (ll) Same(f, v);
-        else if (l) Same(f, static_cast<long>(v));
-        else if (z) Same(f, static_cast<std::ptrdiff_t>(v));
-        else Same(f, static_cast<int>(v));
+        if (ll)
+          Same(f, v);
+        else if (l)
+          Same(f, static_cast<long>(v));
+        else if (z)
+          Same(f, static_cast<std::ptrdiff_t>(v));
+        else
+          Same(f, static_cast<int>(v));
       }
       for (const long long v : {LLONG_MIN, LLONG_MAX, -4294967296LL}) {
-        if (ll) Same(f, v);
-        else if (l) Same(f, static_cast<long>(v % LONG_MAX));
+        if (ll)
+          Same(f, v);
+        else if (l)
+          Same(f, static_cast<long>(v % LONG_MAX));
       }
       if (h || hh) {
         Same(f, 70000);
@@ -119,10 +136,14 @@ void CheckConversion(const std::string& spec) {
     case 'X':
     case 'o':
       for (const unsigned long long v : kUnsigned) {
-        if (ll) Same(f, v);
-        else if (l) Same(f, static_cast<unsigned long>(v));
-        else if (z) Same(f, static_cast<std::size_t>(v));
-        else Same(f, static_cast<unsigned>(v));
+        if (ll)
+          Same(f, v);
+        else if (l)
+          Same(f, static_cast<unsigned long>(v));
+        else if (z)
+          Same(f, static_cast<std::size_t>(v));
+        else
+          Same(f, static_cast<unsigned>(v));
       }
       break;
     case 's':
@@ -131,8 +152,7 @@ void CheckConversion(const std::string& spec) {
     case 'c':
       for (const int c : {int{'A'}, int{' '}, int{'~'}, 0xE9, 0x141}) Same(f, c);
       break;
-    default:
-      ADD_FAILURE() << "no values for " << spec;
+    default: ADD_FAILURE() << "no values for " << directive;
   }
 }
 
@@ -148,7 +168,7 @@ TEST(TextFormatTest, EveryConversionOfTheProgramsSources) {
   const std::regex literal(R"re("((?:[^"\\\n]|\\.)*)"(\s*(PRI[A-Za-z0-9]+))?)re");
   const std::regex conversion(R"(%[-+ #0]*[0-9]*(\.[0-9]*)?(hh|h|ll|l|z|j|t)?[diouxXcs])");
   const std::regex open(R"(%[-+ #0]*[0-9]*(\.[0-9]*)?$)");
-  std::set<std::string> specs;
+  std::set<std::string> directives;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(src)) {
     const std::string ext = entry.path().extension().string();
     if (ext != ".cpp" && ext != ".h") continue;
@@ -158,7 +178,7 @@ TEST(TextFormatTest, EveryConversionOfTheProgramsSources) {
       std::string text = (*it)[1].str();
       // Only literals that are formats: "%%" aside, a "%" starts a conversion.
       for (std::sregex_iterator c(text.begin(), text.end(), conversion), cend; c != cend; ++c) {
-        specs.insert(c->str());
+        directives.insert(c->str());
       }
       std::smatch tail;
       if ((*it)[3].matched && std::regex_search(text, tail, open)) {
@@ -167,23 +187,24 @@ TEST(TextFormatTest, EveryConversionOfTheProgramsSources) {
           ADD_FAILURE() << "add " << (*it)[3].str() << " to the table";
           continue;
         }
-        specs.insert(tail.str() + macro->second);
+        directives.insert(tail.str() + macro->second);
       }
     }
   }
   // The program prints through some thirty different conversions.
-  EXPECT_GE(specs.size(), 20u);
-  for (const std::string& spec : specs) {
-    SCOPED_TRACE(spec);
-    CheckConversion(spec);
+  EXPECT_GE(directives.size(), 20u);
+  for (const std::string& directive : directives) {
+    SCOPED_TRACE(directive);
+    CheckConversion(directive);
   }
 }
 
 TEST(TextFormatTest, LinesOfTheProgram) {
   Same("Run date: %02i/%02i/%04i %i:%02i\n", 1, 5, 2026, 9, 7);
-  Same("\n           MBR Partition Information (HD%i - 0x%08" PRIX32 ")", 128, std::uint32_t{0xDEADBEEF});
-  Same("| %i: | %2x | %4i %3i %2i | %2x | %4i %3i %2i | %10" PRIu32 " | %10" PRIu32 " |", 1, 0x80, 1023,
-       254, 63, 0xEE, 0, 0, 2, std::uint32_t{1}, UINT32_MAX);
+  Same("\n           MBR Partition Information (HD%i - 0x%08" PRIX32 ")", 128,
+       std::uint32_t{0xDEADBEEF});
+  Same("| %i: | %2x | %4i %3i %2i | %2x | %4i %3i %2i | %10" PRIu32 " | %10" PRIu32 " |", 1, 0x80,
+       1023, 254, 63, 0xEE, 0, 0, 2, std::uint32_t{1}, UINT32_MAX);
   Same("\n %2i: %-16s Flag: %4X Start: %9" PRIu32 " End: %9" PRIu32 " FS: %2X ID: %X", 3,
        "Windows 98 SE", 0x8000u, std::uint32_t{63}, std::uint32_t{4294967295u}, 0xCu, 0u);
   Same("\n Primary LBA: %-16llu   Backup LBA: %-16llu", 1ULL, 18446744073709551615ULL);
@@ -214,11 +235,11 @@ TEST(TextFormatTest, RandomConversions) {
     const char conversion = "diuxXocs"[pick(8)];
     const bool integer = conversion != 'c' && conversion != 's';
     const bool isSigned = conversion == 'd' || conversion == 'i';
-    std::string spec = "%";
-    if (pick(3) == 0) spec += '-';
-    if (integer && pick(3) == 0) spec += '0';
-    if (isSigned && pick(4) == 0) spec += '+';
-    if (isSigned && pick(4) == 0) spec += ' ';
+    std::string directive = "%";
+    if (pick(3) == 0) directive += '-';
+    if (integer && pick(3) == 0) directive += '0';
+    if (isSigned && pick(4) == 0) directive += '+';
+    if (isSigned && pick(4) == 0) directive += ' ';
     std::string precision;
     if (conversion != 'c' && pick(3) == 0) {
       precision = ".";
@@ -230,23 +251,28 @@ TEST(TextFormatTest, RandomConversions) {
 #else
     const bool octalAlternate = true;
 #endif
-    if (((conversion == 'o' && octalAlternate) || conversion == 'x' || conversion == 'X') && pick(4) == 0) spec += '#';
-    if (pick(3) != 0) spec += std::to_string(pick(pick(8) == 0 ? 200 : 24));
-    spec += precision;
+    if (((conversion == 'o' && octalAlternate) || conversion == 'x' || conversion == 'X') &&
+        pick(4) == 0)
+      directive += '#';
+    if (pick(3) != 0) directive += std::to_string(pick(pick(8) == 0 ? 200 : 24));
+    directive += precision;
     const char* const lengths[] = {"", "", "hh", "h", "l", "ll", "z"};
-    if (integer) spec += lengths[pick(7)];
-    spec += conversion;
-    const std::string format = std::string(pick(2) == 0 ? "" : "x") + spec + (pick(2) == 0 ? "" : "|");
+    if (integer) directive += lengths[pick(7)];
+    directive += conversion;
+    const std::string format =
+        std::string(pick(2) == 0 ? "" : "x") + directive + (pick(2) == 0 ? "" : "|");
     const char* f = format.c_str();
-    const std::string_view length = integer ? std::string_view(spec).substr(1) : std::string_view();
+    const std::string_view length =
+        integer ? std::string_view(directive).substr(1) : std::string_view();
     const bool ll = length.find("ll") != std::string_view::npos;
     const bool l = !ll && length.find('l') != std::string_view::npos;
     const bool z = length.find('z') != std::string_view::npos;
-    const unsigned long long bits = pick(3) == 0 ? kUnsigned[pick(std::size(kUnsigned))]
-                                                 : random() >> pick(64);
+    const unsigned long long bits =
+        pick(3) == 0 ? kUnsigned[pick(std::size(kUnsigned))] : random() >> pick(64);
     bool ok = true;
     if (isSigned) {
-      const auto v = static_cast<long long>(pick(3) == 0 ? static_cast<unsigned long long>(kSigned[pick(std::size(kSigned))]) : bits);
+      const auto v = static_cast<long long>(
+          pick(3) == 0 ? static_cast<unsigned long long>(kSigned[pick(std::size(kSigned))]) : bits);
       ok = ll  ? Same(f, v)
            : l ? Same(f, static_cast<long>(v))
            : z ? Same(f, static_cast<std::ptrdiff_t>(v))
