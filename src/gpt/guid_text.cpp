@@ -1,6 +1,5 @@
 #include "gpt/guid_text.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace disklens {
@@ -22,20 +21,22 @@ void HexByte(std::uint8_t value, char* out) {
 
 std::int32_t FormatByTemplate(char* out, std::uint32_t outSize, const std::uint8_t* source,
                               const char* pattern) {
-  if (outSize < std::strlen(pattern) + 1) return 0;
+  const char* const patternEnd = pattern + std::strlen(pattern);
+  if (outSize < static_cast<std::size_t>(patternEnd - pattern) + 1) return 0;
   // Every step writes its digits and a NUL, which the next step overwrites. A
   // run cut short by the template's end is copied as it stands.
   while (*pattern != '\0') {
-    if (*pattern == 'd' && std::strlen(pattern) >= 8) {
-      const std::uint32_t v = static_cast<std::uint32_t>(source[0]) |
-                              (static_cast<std::uint32_t>(source[1]) << 8) |
-                              (static_cast<std::uint32_t>(source[2]) << 16) |
-                              (static_cast<std::uint32_t>(source[3]) << 24);
-      std::snprintf(out, 9, "%08X", v);
+    const auto left = static_cast<std::size_t>(patternEnd - pattern);
+    if (*pattern == 'd' && left >= 8) {
+      // The little-endian value, most significant byte first.
+      HexByte(source[3], out);
+      HexByte(source[2], out + 2);
+      HexByte(source[1], out + 4);
+      HexByte(source[0], out + 6);
       source += 4, out += 8, pattern += 8;
-    } else if (*pattern == 'w' && std::strlen(pattern) >= 4) {
-      const auto v = static_cast<unsigned>(source[0] | (source[1] << 8));
-      std::snprintf(out, 5, "%04X", v);
+    } else if (*pattern == 'w' && left >= 4) {
+      HexByte(source[1], out);
+      HexByte(source[0], out + 2);
       source += 2, out += 4, pattern += 4;
     } else if (*pattern == 'h' && pattern[1] != '\0') {
       HexByte(*source, out);

@@ -65,7 +65,7 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now) {
   state.workBuffer = static_cast<std::uint8_t*>(os.VirtualAlloc(kWorkBufferSize));
   if (state.workBuffer == nullptr) {
     Print("\nNot enough memory for allocate!\n");
-    std::fflush(ReportOutput());
+    FlushReport();
     return 1;
   }
   std::memset(state.workBuffer, 0, kWorkBufferSize);
@@ -75,7 +75,7 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now) {
   EndDiskAccess();
   os.VirtualFree(state.workBuffer);
   state.workBuffer = nullptr;
-  std::fflush(ReportOutput());
+  FlushReport();
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #endif
 
 #include "report/driver.h"
+#include "report/output.h"
 
 namespace {
 
@@ -36,8 +37,12 @@ int main(int argc, char** argv) {
   std::tm local{};
   const bool known = LocalTime(now, local);
   // A report of many disks runs to megabytes: a file or a pipe takes it in
-  // large pieces; a terminal keeps its line buffering.
-  static char outputBuffer[1 << 16];
-  if (!OutputIsTerminal()) std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+  // the report's own large pieces, with no second buffer in between; a
+  // terminal shows each line as it comes.
+  if (OutputIsTerminal()) {
+    disklens::SetReportBuffered(false);
+  } else {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+  }
   return disklens::RunProgram(argc, argv, known ? &local : nullptr);
 }

@@ -3,23 +3,47 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "report/text_format.h"
+
 namespace disklens {
 
 namespace {
 std::FILE* g_output = nullptr;
+bool g_buffered = true;
+
+void DrainToReport(void* /*context*/, const char* data, std::size_t size) {
+  std::fwrite(data, 1, size, ReportOutput());
+}
+
+char g_storage[1 << 16];
+constinit TextBuffer g_report(g_storage, sizeof g_storage, DrainToReport, nullptr);
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 }  // namespace
 
 std::FILE* ReportOutput() { return g_output != nullptr ? g_output : stdout; }
 
-void SetReportOutput(std::FILE* stream) { g_output = stream; }
+void SetReportOutput(std::FILE* stream) {
+  g_report.Flush();
+  g_output = stream;
+}
+
+void FlushReport() {
+  g_report.Flush();
+  std::fflush(ReportOutput());
+}
+
+void SetReportBuffered(bool buffered) {
+  g_report.Flush();
+  g_buffered = buffered;
+}
 
 void Print(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::vfprintf(ReportOutput(), format, args);
+  AppendFormatted(g_report, format, args);
   va_end(args);
+  if (!g_buffered) g_report.Flush();
 }
 
 void CopyTextField(const std::uint8_t* field, std::size_t length, char out[16]) {

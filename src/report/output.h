@@ -13,9 +13,18 @@ inline constexpr char kDoubleRule[] =
 inline constexpr char kSingleRule[] =
     "\n-------------------------------------------------------------------------------";
 
-// Standard output unless a test has set another stream.
+// Standard output unless a test has set another stream. Print collects the
+// report in a buffer of its own: switching the stream first hands what it
+// holds to the stream it was written for.
 std::FILE* ReportOutput();
 void SetReportOutput(std::FILE* stream);
+
+// Hands the text Print holds to the report stream and flushes that stream.
+void FlushReport();
+
+// On (the default), Print's text goes to the stream in large pieces; off, at
+// the end of every Print, so that a terminal shows each line as it comes.
+void SetReportBuffered(bool buffered);
 
 // The format checks of the C library's printf: on MinGW the C99-conforming one.
 #if defined(__MINGW32__)

@@ -27,9 +27,19 @@ deb=${debs[0]}
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
 [ -n "$(dpkg-deb -f "$deb" Description)" ] || fail "no description"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libc6 libstdc++6 libgcc-s1; do
-  [[ ", $depends" == *", $lib "* || ", $depends," == *", $lib,"* ]] ||
-    fail "Depends lacks $lib: '$depends' (dpkg-shlibdeps comes with dpkg-dev)"
+has_depend() { [[ ", $depends" == *", $1 "* || ", $depends," == *", $1,"* ]]; }
+has_depend libc6 || fail "Depends lacks libc6: '$depends' (dpkg-shlibdeps comes with dpkg-dev)"
+
+dpkg -x "$deb" "$scratch/root"
+# The C++ and GCC run-times are dependencies when the program loads them
+# (a release build links them in).
+needed=$(LC_ALL=C readelf -d "$scratch/root/usr/bin/disklens" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+for pair in libstdc++.so.6:libstdc++6 libgcc_s.so.1:libgcc-s1; do
+  if grep -qxF "${pair%%:*}" <<<"$needed"; then
+    has_depend "${pair#*:}" || fail "Depends lacks ${pair#*:}: '$depends'"
+  elif has_depend "${pair#*:}"; then
+    fail "Depends names ${pair#*:}, which the program does not load: '$depends'"
+  fi
 done
 
 # Only the program and its manual page.
@@ -37,7 +47,6 @@ contents=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | sort)
 expected=$'./usr/bin/disklens\n./usr/share/man/man1/disklens.1'
 [ "$contents" = "$expected" ] || fail "package files: $contents"
 
-dpkg -x "$deb" "$scratch/root"
 set +e
 DISKLENS_DISKS="$samples/disk0.img:$samples/disk1.img" "$scratch/root/usr/bin/disklens" \
   </dev/null >"$scratch/report.txt" 2>"$scratch/err.txt"

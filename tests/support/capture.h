@@ -43,6 +43,7 @@ class CapturedOutput {
 
   // Everything printed so far.
   std::string Text() {
+    FlushReport();
     std::fflush(stream_);
     std::ifstream in(path_, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -71,6 +72,7 @@ class CapturedOutput {
 
   // Everything printed so far.
   std::string Text() {
+    FlushReport();
     std::fflush(stream_);
     return std::string(data_, size_);
   }
