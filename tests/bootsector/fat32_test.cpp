@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "bootsector/example_lines.h"
 #include "bootsector/example_sectors.h"
 #include "bootsector/fat32_backup.h"
 #include "bootsector/section_harness.h"
@@ -42,35 +43,7 @@ bool Has(const std::string& text, const std::string& line) {
 
 TEST(Fat32BootSector, WorkedExampleWithAnIdenticalBackup) {
   SectionHarness h;
-  EXPECT_EQ(RunRow(h, Fat32Disk()), kHeading + kRowLine + R"(
-                          Jump: EB 58 90 (EB 58 90)
-                      OEM Name: FORMAT01 (FORMAT01)
-                 Bytes Per Sec: 512 (512)
-                 Sec Per Clust: 8 (8)
-                   Res Sectors: 32 (32)
-                      Num FATs: 2 (2)
-                 Root Dir Ents: 0 (0)
-                       Sectors: 0 (0)
-                         Media: 0xF8 (0xF8)
-                  Secs Per FAT: 0 (0)
-                 Sec Per Track: 63 (63)
-                         Heads: 255 (255)
-                   Hidden Secs: 2048 (2048)
-                  Huge Sectors: 20971520 (20971520)
-             Huge Secs Per FAT: 20472 (20472)
-                         Flags: 0x0 (0x0)
-                       Version: 0 (0)
-                Root Dir Clust: 2 (2)
-                   FS Info Sec: 1 (1)
-                   FS Bkup Sec: 6 (6)
-                      Reserved:  0  0  0  0  0  0
-                     Drive Num: 0x80 (0x80)
-                           Res: 0x0 (0x0)
-                      Boot Sig: 0x29 (0x29)
-                        Vol ID: 0x1A2B3C4D (0x1A2B3C4D)
-                  Volume Label: SHAREDFILES (SHAREDFILES)
-                       FS Type: FAT32    (FAT32   )
-                     Boot Flag: 0xAA55 (0xAA55))" + kRule);
+  EXPECT_EQ(RunRow(h, Fat32Disk()), kHeading + kRowLine + test::kFat32ExampleLines + kRule);
   EXPECT_EQ(h.ReadLbas(), (std::vector<std::uint64_t>{kLba, kLba + 6}));
 }
 
@@ -121,35 +94,7 @@ TEST(Fat32BootSector, UnreadableBackupIsSilentAndShowsZeros) {
   DiskImage disk = Fat32Disk();
   h.UseDisk(disk).failingLbas = {kLba + 6};
   h.Add(0x0C, 1, 20971520, kLba);
-  EXPECT_EQ(h.Run(), kHeading + kRowLine + R"(
-                          Jump: EB 58 90 (0 0 0)
-                      OEM Name: FORMAT01 ()
-                 Bytes Per Sec: 512 (0)
-                 Sec Per Clust: 8 (0)
-                   Res Sectors: 32 (0)
-                      Num FATs: 2 (0)
-                 Root Dir Ents: 0 (0)
-                       Sectors: 0 (0)
-                         Media: 0xF8 (0x0)
-                  Secs Per FAT: 0 (0)
-                 Sec Per Track: 63 (0)
-                         Heads: 255 (0)
-                   Hidden Secs: 2048 (0)
-                  Huge Sectors: 20971520 (0)
-             Huge Secs Per FAT: 20472 (0)
-                         Flags: 0x0 (0x0)
-                       Version: 0 (0)
-                Root Dir Clust: 2 (0)
-                   FS Info Sec: 1 (0)
-                   FS Bkup Sec: 6 (0)
-                      Reserved:  0  0  0  0  0  0
-                     Drive Num: 0x80 (0x0)
-                           Res: 0x0 (0x0)
-                      Boot Sig: 0x29 (0x0)
-                        Vol ID: 0x1A2B3C4D (0x0)
-                  Volume Label: SHAREDFILES ()
-                       FS Type: FAT32    ()
-                     Boot Flag: 0xAA55 (0x0))" + kRule);
+  EXPECT_EQ(h.Run(), kHeading + kRowLine + test::Fat32LinesWithZeroBackup("6") + kRule);
   const std::uint8_t* area = h.WorkBuffer() + kBackupAreaOffset;
   EXPECT_EQ(std::vector<std::uint8_t>(area, area + kBackupAreaSize),
             std::vector<std::uint8_t>(kBackupAreaSize, 0));

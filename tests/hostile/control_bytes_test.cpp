@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "hostile/example_lines.h"
+#include "bootsector/example_lines.h"
 #include "hostile/expected_text.h"
 #include "hostile/hostile_check.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace disklens::test::hostile {
+namespace disklens::test {
 
 // WriteFat16Example.
 inline const std::string kFat16ExampleLines = R"(
@@ -87,4 +87,39 @@ inline const std::string kNtfsExampleLines = R"(
                       Checksum: 0x0
                      Boot Flag: 0xAA55)";
 
-}  // namespace disklens::test::hostile
+// WriteFat32Example beside a backup area that a failed read left zero; the
+// primary's "FS Bkup Sec" is `backupNumber`.
+inline std::string Fat32LinesWithZeroBackup(const std::string& backupNumber) {
+  return R"(
+                          Jump: EB 58 90 (0 0 0)
+                      OEM Name: FORMAT01 ()
+                 Bytes Per Sec: 512 (0)
+                 Sec Per Clust: 8 (0)
+                   Res Sectors: 32 (0)
+                      Num FATs: 2 (0)
+                 Root Dir Ents: 0 (0)
+                       Sectors: 0 (0)
+                         Media: 0xF8 (0x0)
+                  Secs Per FAT: 0 (0)
+                 Sec Per Track: 63 (0)
+                         Heads: 255 (0)
+                   Hidden Secs: 2048 (0)
+                  Huge Sectors: 20971520 (0)
+             Huge Secs Per FAT: 20472 (0)
+                         Flags: 0x0 (0x0)
+                       Version: 0 (0)
+                Root Dir Clust: 2 (0)
+                   FS Info Sec: 1 (0)
+                   FS Bkup Sec: )" +
+         backupNumber + R"( (0)
+                      Reserved:  0  0  0  0  0  0
+                     Drive Num: 0x80 (0x0)
+                           Res: 0x0 (0x0)
+                      Boot Sig: 0x29 (0x0)
+                        Vol ID: 0x1A2B3C4D (0x0)
+                  Volume Label: SHAREDFILES ()
+                       FS Type: FAT32    ()
+                     Boot Flag: 0xAA55 (0x0))";
+}
+
+}  // namespace disklens::test
