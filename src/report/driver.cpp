@@ -8,6 +8,7 @@
 #include "report/embr_section.h"
 #include "report/mbr_section.h"
 #include "report/output.h"
+#include "version.h"
 
 namespace disklens {
 
@@ -26,7 +27,7 @@ bool EqualsIgnoringCase(const char* a, const char* b) {
 }
 
 void PrintBanner(const std::tm* now) {
-  Print("\nDISKLENS 1.15\n");
+  Print("\nDISKLENS %s\n", kVersion);
   Print("%s\n\n", kNotice);
   if (now == nullptr) {
     Print("Run date: unknown\n");
