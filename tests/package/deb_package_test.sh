@@ -23,6 +23,8 @@ debs=("$scratch"/out/*.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one .deb, found: ${debs[*]}"
 deb=${debs[0]}
 
+[ -f "$deb.sha256" ] || fail "no checksum file beside the package"
+[ "$(cut -d' ' -f1 "$deb.sha256")" = "$(sha256sum "$deb" | cut -d' ' -f1)" ] || fail "checksum does not match"
 [ "$(dpkg-deb -f "$deb" Package)" = disklens ] || fail "package name"
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
 [ -n "$(dpkg-deb -f "$deb" Description)" ] || fail "no description"
