@@ -23,6 +23,8 @@ debs=("$scratch"/out/*.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one .deb, found: ${debs[*]}"
 deb=${debs[0]}
 
+[ -f "$deb.sha256" ] || fail "no checksum file beside the package"
+[ "$(cut -d' ' -f1 "$deb.sha256")" = "$(sha256sum "$deb" | cut -d' ' -f1)" ] || fail "checksum does not match"
 [ "$(dpkg-deb -f "$deb" Package)" = disklens ] || fail "package name"
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
 [ -n "$(dpkg-deb -f "$deb" Description)" ] || fail "no description"
@@ -42,10 +44,23 @@ for pair in libstdc++.so.6:libstdc++6 libgcc_s.so.1:libgcc-s1; do
   fi
 done
 
-# Only the program and its manual page.
+# The program, its compressed manual page, the copyright and the changelog.
 contents=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | sort)
-expected=$'./usr/bin/disklens\n./usr/share/man/man1/disklens.1'
+expected=$'./usr/bin/disklens\n./usr/share/doc/disklens/changelog.gz\n./usr/share/doc/disklens/copyright\n./usr/share/man/man1/disklens.1.gz'
 [ "$contents" = "$expected" ] || fail "package files: $contents"
+
+# Debian's own checker: no error and no warning (info notes may stay).
+if command -v lintian >/dev/null; then
+  lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 ||
+    { cat "$scratch/lintian.log"; fail "lintian reports errors or warnings"; }
+else
+  echo "NOTE: lintian is not installed; the package is not checked by it"
+fi
+head -1 "$scratch/root/usr/share/doc/disklens/copyright" |
+  grep -qF 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+  fail "copyright is not in the machine-readable format"
+zcat "$scratch/root/usr/share/doc/disklens/changelog.gz" | head -1 |
+  grep -qF "disklens ($(dpkg-deb -f "$deb" Version))" || fail "changelog does not start with the package's version"
 
 set +e
 DISKLENS_DISKS="$samples/disk0.img:$samples/disk1.img" "$scratch/root/usr/bin/disklens" \
