@@ -1,5 +1,7 @@
 #include "report/driver.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "bootsector/boot_sector_section.h"
@@ -37,6 +39,17 @@ void PrintBanner(const std::tm* now) {
         now->tm_hour, now->tm_min);
 }
 
+// The exit code once the report is out: a write that failed is a failure. A
+// reader that went away (`disklens | head -1`) is told nothing, as a pipe's
+// SIGPIPE would leave it.
+int FinishReport() {
+  FlushReport();
+  const int error = ReportWriteError();
+  if (error == 0) return 0;
+  if (error != EPIPE) std::fprintf(stderr, "disklens: write error: %s\n", std::strerror(error));
+  return 1;
+}
+
 }  // namespace
 
 bool IsAllOption(int argc, const char* const* argv) {
@@ -66,18 +79,19 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now) {
   state.workBuffer = static_cast<std::uint8_t*>(os.VirtualAlloc(kWorkBufferSize));
   if (state.workBuffer == nullptr) {
     Print("\nNot enough memory for allocate!\n");
-    FlushReport();
+    FinishReport();
     return 1;
   }
   std::memset(state.workBuffer, 0, kWorkBufferSize);
   StartDiskAccess(1);
   PrintBanner(now);
-  for (std::uint32_t index = 0; index < kDiskCount; ++index) ReportDisk(state, index);
+  for (std::uint32_t index = 0; index < kDiskCount && ReportWriteError() == 0; ++index) {
+    ReportDisk(state, index);
+  }
   EndDiskAccess();
   os.VirtualFree(state.workBuffer);
   state.workBuffer = nullptr;
-  FlushReport();
-  return 0;
+  return FinishReport();
 }
 
 }  // namespace disklens
