@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "platform/platform.h"
@@ -59,6 +60,7 @@ class PosixPlatform : public Platform {
 
   const std::vector<DiskSource>& Disks();
   Handle NewHandle();
+  void SayNotOpened(std::uint32_t index, const DiskSource& source, const char* reason);
 
   bool asWin9x_;
   bool disksKnown_ = false;
@@ -67,6 +69,7 @@ class PosixPlatform : public Platform {
   bool libraryLoaded_ = false;
   Handle nextHandle_ = 0x100;
   std::map<Handle, File> files_;
+  std::set<std::uint32_t> notOpenedSaid_;
   std::map<Handle, std::unique_ptr<Mutex>> mutexes_;
 };
 

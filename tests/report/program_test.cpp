@@ -23,12 +23,14 @@ TEST(Program, WithNoDiskPrintsTheBannerAndTheRunDateAndExitsZero) {
   EXPECT_EQ(run.err, "");
 }
 
-TEST(Program, DisksThatDoNotOpenAreSkippedWithoutAWord) {
+TEST(Program, DisksThatDoNotOpenAreLeftOutOfTheReportAndNamedOnStderr) {
   const test::ProgramRun run =
       test::RunDisklens("/nonexistent/a.img::/nonexistent/b.img@4096", {"/ALL"});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, kBanner);
-  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.err,
+            "disklens: HD0: /nonexistent/a.img: No such file or directory\n"
+            "disklens: HD2: /nonexistent/b.img@4096: No such file or directory\n");
 }
 
 TEST(Program, OtherCommandLinesAreIgnoredWithoutAMessage) {
