@@ -7,6 +7,7 @@
 #include "bootsector/boot_sector_section.h"
 #include "disk/session.h"
 #include "gpt/gpt_section.h"
+#include "report/command_line.h"
 #include "report/embr_section.h"
 #include "report/mbr_section.h"
 #include "report/output.h"
@@ -17,16 +18,6 @@ namespace disklens {
 namespace {
 
 constexpr std::uint32_t kDiskCount = 32;
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// ASCII letters compare without regard to case, whatever the C library's locale.
-bool EqualsIgnoringCase(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (AsciiLower(*a) != AsciiLower(*b)) return false;
-  }
-  return *a == *b;
-}
 
 void PrintBanner(const std::tm* now) {
   Print("\nDISKLENS %s\n", kVersion);
@@ -52,9 +43,7 @@ int FinishReport() {
 
 }  // namespace
 
-bool IsAllOption(int argc, const char* const* argv) {
-  return argc == 2 && argv != nullptr && argv[1] != nullptr && EqualsIgnoringCase(argv[1], "/all");
-}
+bool IsAllOption(int argc, const char* const* argv) { return ParseCommandLine(argc, argv).all; }
 
 void ReportDisk(ReportState& state, std::uint32_t index) {
   ResetBootTargets(state.bootTargets);
@@ -71,9 +60,22 @@ void ReportDisk(ReportState& state, std::uint32_t index) {
 }
 
 int RunProgram(int argc, const char* const* argv, const std::tm* now) {
+  const CommandLine line = ParseCommandLine(argc, argv);
+  if (line.help || line.version) {
+    // Text of its own, through the report's stream and its write checks.
+    if (line.help) Print("%s", kUsage);
+    if (line.version) Print("disklens %s\n", kVersion);
+    return FinishReport();
+  }
+  for (const std::string& arg : line.ignored) {
+    std::fprintf(stderr, "disklens: ignoring argument \"%s\" (see --help)\n", arg.c_str());
+  }
+  if (line.allNotApplied) {
+    std::fprintf(stderr, "disklens: /all not applied: it must be the only argument besides the options\n");
+  }
   static ReportState state;
   state = ReportState{};
-  state.allOption = IsAllOption(argc, argv);
+  state.allOption = line.all;
   Platform& os = CurrentPlatform();
   // Page-aligned, so that section reads go straight into place.
   state.workBuffer = static_cast<std::uint8_t*>(os.VirtualAlloc(kWorkBufferSize));
