@@ -237,6 +237,13 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
       file.sectorSize = static_cast<std::uint32_t>(logical);
     }
   }
+  if (verbose_ && sourceSaid_.insert(*index).second) {
+    std::uint64_t bytes = static_cast<std::uint64_t>(st.st_size);
+    if (file.blockDevice && ::ioctl(fd, BLKGETSIZE64, &bytes) != 0) bytes = 0;
+    std::fprintf(stderr, "disklens: HD%u = %s (%u-byte sectors, %llu bytes)\n",
+                 static_cast<unsigned>(*index), source.path.c_str(),
+                 static_cast<unsigned>(file.sectorSize), static_cast<unsigned long long>(bytes));
+  }
   const Handle h = NewHandle();
   files_.emplace(h, file);
   return h;

@@ -23,6 +23,7 @@ class PosixPlatform : public Platform {
   PosixPlatform(std::vector<DiskSource> disks, bool asWin9x);
   ~PosixPlatform() override;
 
+  void SetVerbose(bool verbose) override { verbose_ = verbose; }
   bool GetVersionExA(OsVersionInfo& info) override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   LibraryHandle LoadLibraryA(const char* name) override;
@@ -70,6 +71,8 @@ class PosixPlatform : public Platform {
   Handle nextHandle_ = 0x100;
   std::map<Handle, File> files_;
   std::set<std::uint32_t> notOpenedSaid_;
+  bool verbose_ = false;
+  std::set<std::uint32_t> sourceSaid_;
   std::map<Handle, std::unique_ptr<Mutex>> mutexes_;
 };
 

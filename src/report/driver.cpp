@@ -77,6 +77,7 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now) {
   state = ReportState{};
   state.allOption = line.all;
   Platform& os = CurrentPlatform();
+  os.SetVerbose(line.verbose);
   // Page-aligned, so that section reads go straight into place.
   state.workBuffer = static_cast<std::uint8_t*>(os.VirtualAlloc(kWorkBufferSize));
   if (state.workBuffer == nullptr) {

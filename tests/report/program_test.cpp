@@ -84,7 +84,19 @@ TEST(Program, OptionsInAnyOrderLeaveAllItsMeaningAndTheReportAsItIs) {
     const test::ProgramRun run = test::RunDisklens(disk, args);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, alone.out);
+    EXPECT_EQ(run.err, "disklens: HD0 = " + disk + " (512-byte sectors, 8388608 bytes)\n");
   }
+}
+
+TEST(Program, VerboseNamesEachSourceOnceWithItsSectorSize) {
+  const std::string disk = std::string(DISKLENS_SAMPLE_DIR) + "/disk1.img";
+  const test::ProgramRun run =
+      test::RunDisklens(disk + "::/nonexistent/x:" + disk + "@4096", {"--verbose"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, test::RunDisklens(disk + ":::" + disk + "@4096").out);
+  EXPECT_EQ(run.err, "disklens: HD0 = " + disk + " (512-byte sectors, 8388608 bytes)\n"
+                     "disklens: HD2: /nonexistent/x: No such file or directory\n"
+                     "disklens: HD3 = " + disk + " (4096-byte sectors, 8388608 bytes)\n");
 }
 
 }  // namespace
