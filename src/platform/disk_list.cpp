@@ -6,6 +6,14 @@ namespace disklens {
 
 namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool IsNumber(const std::string& text) {
+  if (text.empty()) return false;
+  for (const char c : text) {
+    if (!IsDigit(c)) return false;
+  }
+  return true;
+}
 }  // namespace
 
 std::vector<DiskSource> ParseDiskList(const std::string& list, char separator) {
@@ -17,13 +25,16 @@ std::vector<DiskSource> ParseDiskList(const std::string& list, char separator) {
     std::string entry =
         list.substr(start, end == std::string::npos ? std::string::npos : end - start);
     DiskSource d;
+    d.entry = entry;
     const std::size_t at = entry.rfind('@');
-    if (at != std::string::npos) {
+    if (at != std::string::npos && IsNumber(entry.substr(at + 1))) {
       const std::string suffix = entry.substr(at + 1);
       if (suffix == "512" || suffix == "1024" || suffix == "2048" || suffix == "4096") {
         d.imageSectorSize = static_cast<std::uint32_t>(std::stoul(suffix));
-        entry.resize(at);
+      } else {
+        d.error = "unknown sector size \"@" + suffix + "\" (use @512, @1024, @2048 or @4096)";
       }
+      entry.resize(at);
     }
     d.path = entry;
     disks.push_back(d);

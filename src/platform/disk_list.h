@@ -12,6 +12,11 @@ namespace disklens {
 struct DiskSource {
   std::string path;                 // empty: no disk at this index
   std::uint32_t imageSectorSize = 512;  // for image files; block devices report their own
+  // The entry as the user wrote it in DISKLENS_DISKS, for messages; empty for
+  // the system's own disks.
+  std::string entry{};
+  // Why the entry can't be used at all (a sector size we don't know); empty when it can.
+  std::string error{};
 };
 
 // The system's path-list separator: Windows paths hold ':' after the drive letter.
@@ -23,7 +28,9 @@ inline constexpr char kDiskListSeparator = ':';
 
 // DISKLENS_DISKS: paths separated by `separator`, entry N is disk N, an empty
 // entry leaves that disk absent, and "@512", "@1024", "@2048" or "@4096" at the
-// end of an entry gives an image's sector size. An empty list is no disk at all.
+// end of an entry gives an image's sector size; any other "@" and digits there
+// is an error of the entry (a file whose name ends so is written
+// "./name@513@512"). An empty list is no disk at all.
 std::vector<DiskSource> ParseDiskList(const std::string& list,
                                       char separator = kDiskListSeparator);
 

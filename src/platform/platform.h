@@ -70,6 +70,10 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
+  // With `verbose`, a back end that knows which file stands behind each disk
+  // number names it on stderr when it opens; the others ignore it.
+  virtual void SetVerbose(bool /*verbose*/) {}
+
   virtual bool GetVersionExA(OsVersionInfo& info) = 0;
   virtual std::uint32_t SetErrorMode(std::uint32_t mode) = 0;
   virtual LibraryHandle LoadLibraryA(const char* name) = 0;

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -50,6 +51,10 @@ std::uint32_t ErrorFromErrno(int e) {
 
 void Fail(std::uint32_t error) { t_lastError = error; }
 
+constexpr char kNotADisk[] = "not a disk image or block device";
+
+bool IsDiskType(const struct stat& st) { return S_ISREG(st.st_mode) || S_ISBLK(st.st_mode); }
+
 }  // namespace
 
 Platform& NativePlatform() {
@@ -72,6 +77,15 @@ const std::vector<DiskSource>& PosixPlatform::Disks() {
     disksKnown_ = true;
   }
   return disks_;
+}
+
+// A disk the user named that does not open is said once a run, however often
+// the disk layer tries it; the system's own disks are left to the caller.
+void PosixPlatform::SayNotOpened(std::uint32_t index, const DiskSource& source,
+                                 const char* reason) {
+  if (source.entry.empty() || !notOpenedSaid_.insert(index).second) return;
+  std::fprintf(stderr, "disklens: HD%u: %s: %s\n", static_cast<unsigned>(index),
+               source.entry.c_str(), reason);
 }
 
 Handle PosixPlatform::NewHandle() { return nextHandle_++; }
@@ -176,18 +190,43 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
     return kInvalidHandle;
   }
   const DiskSource& source = disks[*index];
-  const int mode = (desiredAccess & kGenericWrite) != 0 ? O_RDWR : O_RDONLY;
-  const int fd = ::open(source.path.c_str(), mode | O_CLOEXEC);
-  if (fd < 0) {
-    Fail(ErrorFromErrno(errno));
-    return kInvalidHandle;
-  }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISBLK(st.st_mode))) {
-    ::close(fd);
+  if (!source.error.empty()) {
+    SayNotOpened(*index, source, source.error.c_str());
     Fail(kErrorFileNotFound);
     return kInvalidHandle;
   }
+  // The type is checked before the open, so that a FIFO never makes the run
+  // wait for a writer (nor a character device see an open at all), and again
+  // on what was opened, without blocking, in case the path changed between.
+  struct stat st {};
+  if (::stat(source.path.c_str(), &st) != 0) {
+    const int error = errno;
+    SayNotOpened(*index, source, std::strerror(error));
+    Fail(ErrorFromErrno(error));
+    return kInvalidHandle;
+  }
+  if (!IsDiskType(st)) {
+    SayNotOpened(*index, source, kNotADisk);
+    Fail(kErrorFileNotFound);
+    return kInvalidHandle;
+  }
+  const int mode = (desiredAccess & kGenericWrite) != 0 ? O_RDWR : O_RDONLY;
+  const int fd = ::open(source.path.c_str(), mode | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    const int error = errno;
+    SayNotOpened(*index, source, std::strerror(error));
+    Fail(ErrorFromErrno(error));
+    return kInvalidHandle;
+  }
+  if (::fstat(fd, &st) != 0 || !IsDiskType(st)) {
+    ::close(fd);
+    SayNotOpened(*index, source, kNotADisk);
+    Fail(kErrorFileNotFound);
+    return kInvalidHandle;
+  }
+  // Reads of an image or a block device wait as any read does.
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   File file;
   file.fd = fd;
   file.blockDevice = S_ISBLK(st.st_mode);
@@ -197,6 +236,13 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
     if (::ioctl(fd, BLKSSZGET, &logical) == 0 && logical > 0) {
       file.sectorSize = static_cast<std::uint32_t>(logical);
     }
+  }
+  if (verbose_ && sourceSaid_.insert(*index).second) {
+    std::uint64_t bytes = static_cast<std::uint64_t>(st.st_size);
+    if (file.blockDevice && ::ioctl(fd, BLKGETSIZE64, &bytes) != 0) bytes = 0;
+    std::fprintf(stderr, "disklens: HD%u = %s (%u-byte sectors, %llu bytes)\n",
+                 static_cast<unsigned>(*index), source.path.c_str(),
+                 static_cast<unsigned>(file.sectorSize), static_cast<unsigned long long>(bytes));
   }
   const Handle h = NewHandle();
   files_.emplace(h, file);

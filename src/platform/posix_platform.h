@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "platform/platform.h"
@@ -22,6 +23,7 @@ class PosixPlatform : public Platform {
   PosixPlatform(std::vector<DiskSource> disks, bool asWin9x);
   ~PosixPlatform() override;
 
+  void SetVerbose(bool verbose) override { verbose_ = verbose; }
   bool GetVersionExA(OsVersionInfo& info) override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   LibraryHandle LoadLibraryA(const char* name) override;
@@ -59,6 +61,7 @@ class PosixPlatform : public Platform {
 
   const std::vector<DiskSource>& Disks();
   Handle NewHandle();
+  void SayNotOpened(std::uint32_t index, const DiskSource& source, const char* reason);
 
   bool asWin9x_;
   bool disksKnown_ = false;
@@ -67,6 +70,9 @@ class PosixPlatform : public Platform {
   bool libraryLoaded_ = false;
   Handle nextHandle_ = 0x100;
   std::map<Handle, File> files_;
+  std::set<std::uint32_t> notOpenedSaid_;
+  bool verbose_ = false;
+  std::set<std::uint32_t> sourceSaid_;
   std::map<Handle, std::unique_ptr<Mutex>> mutexes_;
 };
 

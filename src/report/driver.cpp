@@ -1,10 +1,13 @@
 #include "report/driver.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "bootsector/boot_sector_section.h"
 #include "disk/session.h"
 #include "gpt/gpt_section.h"
+#include "report/command_line.h"
 #include "report/embr_section.h"
 #include "report/mbr_section.h"
 #include "report/output.h"
@@ -15,16 +18,6 @@ namespace disklens {
 namespace {
 
 constexpr std::uint32_t kDiskCount = 32;
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// ASCII letters compare without regard to case, whatever the C library's locale.
-bool EqualsIgnoringCase(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (AsciiLower(*a) != AsciiLower(*b)) return false;
-  }
-  return *a == *b;
-}
 
 void PrintBanner(const std::tm* now) {
   Print("\nDISKLENS %s\n", kVersion);
@@ -37,11 +30,20 @@ void PrintBanner(const std::tm* now) {
         now->tm_hour, now->tm_min);
 }
 
+// The exit code once the report is out: a write that failed is a failure. A
+// reader that went away (`disklens | head -1`) is told nothing, as a pipe's
+// SIGPIPE would leave it.
+int FinishReport() {
+  FlushReport();
+  const int error = ReportWriteError();
+  if (error == 0) return 0;
+  if (error != EPIPE) std::fprintf(stderr, "disklens: write error: %s\n", std::strerror(error));
+  return 1;
+}
+
 }  // namespace
 
-bool IsAllOption(int argc, const char* const* argv) {
-  return argc == 2 && argv != nullptr && argv[1] != nullptr && EqualsIgnoringCase(argv[1], "/all");
-}
+bool IsAllOption(int argc, const char* const* argv) { return ParseCommandLine(argc, argv).all; }
 
 void ReportDisk(ReportState& state, std::uint32_t index) {
   ResetBootTargets(state.bootTargets);
@@ -58,26 +60,41 @@ void ReportDisk(ReportState& state, std::uint32_t index) {
 }
 
 int RunProgram(int argc, const char* const* argv, const std::tm* now) {
+  const CommandLine line = ParseCommandLine(argc, argv);
+  if (line.help || line.version) {
+    // Text of its own, through the report's stream and its write checks.
+    if (line.help) Print("%s", kUsage);
+    if (line.version) Print("disklens %s\n", kVersion);
+    return FinishReport();
+  }
+  for (const std::string& arg : line.ignored) {
+    std::fprintf(stderr, "disklens: ignoring argument \"%s\" (see --help)\n", arg.c_str());
+  }
+  if (line.allNotApplied) {
+    std::fprintf(stderr, "disklens: /all not applied: it must be the only argument besides the options\n");
+  }
   static ReportState state;
   state = ReportState{};
-  state.allOption = IsAllOption(argc, argv);
+  state.allOption = line.all;
   Platform& os = CurrentPlatform();
+  os.SetVerbose(line.verbose);
   // Page-aligned, so that section reads go straight into place.
   state.workBuffer = static_cast<std::uint8_t*>(os.VirtualAlloc(kWorkBufferSize));
   if (state.workBuffer == nullptr) {
     Print("\nNot enough memory for allocate!\n");
-    FlushReport();
+    FinishReport();
     return 1;
   }
   std::memset(state.workBuffer, 0, kWorkBufferSize);
   StartDiskAccess(1);
   PrintBanner(now);
-  for (std::uint32_t index = 0; index < kDiskCount; ++index) ReportDisk(state, index);
+  for (std::uint32_t index = 0; index < kDiskCount && ReportWriteError() == 0; ++index) {
+    ReportDisk(state, index);
+  }
   EndDiskAccess();
   os.VirtualFree(state.workBuffer);
   state.workBuffer = nullptr;
-  FlushReport();
-  return 0;
+  return FinishReport();
 }
 
 }  // namespace disklens

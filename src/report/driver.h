@@ -9,7 +9,7 @@ namespace disklens {
 
 inline constexpr char kNotice[] = "Copyright (c) 2026 the DISKLENS developers. Reads disks; never writes.";
 
-// True when the command line is exactly one argument equal to "/all" in any case.
+// True when "/all" (any case) is the one argument left once the options are taken out.
 bool IsAllOption(int argc, const char* const* argv);
 
 // The whole run; `now` is the local time read at start (null when unknown).

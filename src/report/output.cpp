@@ -1,5 +1,6 @@
 #include "report/output.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
 
@@ -10,9 +11,18 @@ namespace disklens {
 namespace {
 std::FILE* g_output = nullptr;
 bool g_buffered = true;
+// errno of the first write that failed; 0 while every write went through.
+int g_writeError = 0;
+
+void NoteWriteError() {
+  if (g_writeError == 0) g_writeError = errno != 0 ? errno : EIO;
+}
 
 void DrainToReport(void* /*context*/, const char* data, std::size_t size) {
-  std::fwrite(data, 1, size, ReportOutput());
+  // After the first failure nothing more is written: the report is lost already.
+  if (g_writeError != 0) return;
+  errno = 0;
+  if (std::fwrite(data, 1, size, ReportOutput()) != size) NoteWriteError();
 }
 
 char g_storage[1 << 16];
@@ -26,12 +36,17 @@ std::FILE* ReportOutput() { return g_output != nullptr ? g_output : stdout; }
 void SetReportOutput(std::FILE* stream) {
   g_report.Flush();
   g_output = stream;
+  g_writeError = 0;
 }
 
 void FlushReport() {
   g_report.Flush();
-  std::fflush(ReportOutput());
+  if (g_writeError != 0) return;
+  errno = 0;
+  if (std::fflush(ReportOutput()) != 0) NoteWriteError();
 }
+
+int ReportWriteError() { return g_writeError; }
 
 void SetReportBuffered(bool buffered) {
   g_report.Flush();
@@ -39,6 +54,7 @@ void SetReportBuffered(bool buffered) {
 }
 
 void Print(const char* format, ...) {
+  if (g_writeError != 0) return;
   va_list args;
   va_start(args, format);
   AppendFormatted(g_report, format, args);

@@ -15,12 +15,17 @@ inline constexpr char kSingleRule[] =
 
 // Standard output unless a test has set another stream. Print collects the
 // report in a buffer of its own: switching the stream first hands what it
-// holds to the stream it was written for.
+// holds to the stream it was written for, and forgets a failed write.
 std::FILE* ReportOutput();
 void SetReportOutput(std::FILE* stream);
 
 // Hands the text Print holds to the report stream and flushes that stream.
 void FlushReport();
+
+// The errno of the first write of the report that failed (EIO when the C
+// library gave none), or 0. Once a write has failed, Print and FlushReport
+// drop their text; SetReportOutput starts afresh.
+int ReportWriteError();
 
 // On (the default), Print's text goes to the stream in large pieces; off, at
 // the end of every Print, so that a terminal shows each line as it comes.

@@ -21,10 +21,17 @@ TEST(DiskList, EntriesSuffixesAndHoles) {
   EXPECT_EQ(d[2].path, "");  // a hole: disk 2 is absent
   EXPECT_EQ(d[3].path, "/dev/sdb");
   EXPECT_EQ(d[3].imageSectorSize, 2048u);
-  EXPECT_EQ(d[4].path, "c@123");  // not a sector size: part of the name
+  EXPECT_EQ(d[4].path, "c");  // a sector size we don't know: an error of the entry
+  EXPECT_EQ(d[4].entry, "c@123");
+  EXPECT_EQ(d[4].error, "unknown sector size \"@123\" (use @512, @1024, @2048 or @4096)");
+  EXPECT_EQ(d[1].entry, "b.img@4096");
+  EXPECT_EQ(d[1].error, "");
   EXPECT_EQ(d[5].imageSectorSize, 1024u);
   EXPECT_EQ(d[6].imageSectorSize, 512u);
   EXPECT_TRUE(ParseDiskList("").empty());  // set but empty: no disk at all
+  // "@" with anything but digits after it stays part of the name.
+  EXPECT_EQ(ParseDiskList("x@home")[0].path, "x@home");
+  EXPECT_EQ(ParseDiskList("x@")[0].error, "");
   const auto trailing = ParseDiskList("a:");
   ASSERT_EQ(trailing.size(), 2u);
   EXPECT_EQ(trailing[1].path, "");

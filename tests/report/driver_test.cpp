@@ -55,6 +55,10 @@ TEST(Driver, RecognisesAllOnlyAsTheSingleArgumentInAnyCase) {
   EXPECT_TRUE(IsAllOption(2, mixed));
   EXPECT_FALSE(IsAllOption(3, two));
   EXPECT_FALSE(IsAllOption(2, dash));
+  const char* withOptions[] = {"disklens", "-v", "/aLL", "--verbose"};
+  EXPECT_TRUE(IsAllOption(4, withOptions));
+  const char* twice[] = {"disklens", "/all", "/all"};
+  EXPECT_FALSE(IsAllOption(3, twice));
 }
 
 TEST(Driver, WorkBufferThatCannotBeHadEndsWithExitCodeOne) {

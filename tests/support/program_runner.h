@@ -30,17 +30,26 @@ inline std::string ShellQuote(const std::string& s) {
   return q;
 }
 
-// `disks` is the value of DISKLENS_DISKS (set even when empty).
+// `disks` is the value of DISKLENS_DISKS (set even when empty). `shellPrefix`
+// and `stdoutTail` wrap the command in the shell: "trap '' PIPE;" before it,
+// ">/dev/full" or "| head -c 1" after it (the captured stdout is then what
+// follows the tail).
 inline ProgramRun RunDisklens(const std::string& disks, const std::vector<std::string>& args = {},
-                              const std::string& program = DISKLENS_BINARY) {
+                              const std::string& program = DISKLENS_BINARY,
+                              const std::string& shellPrefix = "",
+                              const std::string& stdoutTail = "") {
   char errPath[] = "/tmp/disklens-err-XXXXXX";
   const int errFd = mkstemp(errPath);
   if (errFd >= 0) close(errFd);
-  std::string command = "DISKLENS_DISKS=";
+  std::string command = shellPrefix + " DISKLENS_DISKS=";
   command.append(ShellQuote(disks)).append(" ").append(ShellQuote(program));
   for (const std::string& a : args) command.append(" ").append(ShellQuote(a));
   command.append(" </dev/null 2>");
   command.append(errPath);
+  if (!stdoutTail.empty()) {
+    // The program's own exit code, not that of the tail.
+    command = "{ " + command + "; echo $? >" + errPath + ".rc; } " + stdoutTail;
+  }
   ProgramRun run;
   if (FILE* p = popen(command.c_str(), "r")) {
     char chunk[65536];
@@ -48,6 +57,15 @@ inline ProgramRun RunDisklens(const std::string& disks, const std::vector<std::s
     while ((n = std::fread(chunk, 1, sizeof chunk, p)) > 0) run.out.append(chunk, n);
     const int status = pclose(p);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  if (!stdoutTail.empty()) {
+    const std::string rcPath = std::string(errPath) + ".rc";
+    run.exitCode = -1;
+    if (FILE* r = std::fopen(rcPath.c_str(), "r")) {
+      if (std::fscanf(r, "%d", &run.exitCode) != 1) run.exitCode = -1;
+      std::fclose(r);
+    }
+    std::remove(rcPath.c_str());
   }
   if (FILE* e = std::fopen(errPath, "r")) {
     char chunk[4096];
