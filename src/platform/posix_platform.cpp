@@ -79,6 +79,11 @@ const std::vector<DiskSource>& PosixPlatform::Disks() {
   return disks_;
 }
 
+std::string PosixPlatform::DiskSourceName(std::uint32_t index) {
+  const std::vector<DiskSource>& disks = Disks();
+  return index < disks.size() ? disks[index].path : std::string{};
+}
+
 // A disk the user named that does not open is said once a run, however often
 // the disk layer tries it; the system's own disks are left to the caller.
 void PosixPlatform::SayNotOpened(std::uint32_t index, const DiskSource& source,

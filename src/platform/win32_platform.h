@@ -22,6 +22,7 @@ class Win32Platform : public Platform {
   // The images of `disks` in place of the raw devices.
   explicit Win32Platform(std::vector<DiskSource> disks);
 
+  std::string DiskSourceName(std::uint32_t index) override;
   bool GetVersionExA(OsVersionInfo& info) override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   LibraryHandle LoadLibraryA(const char* name) override;
