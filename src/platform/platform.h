@@ -74,6 +74,9 @@ class Platform {
   // With `verbose`, a back end that knows which file stands behind each disk
   // number names it on stderr when it opens; the others ignore it.
   virtual void SetVerbose(bool /*verbose*/) {}
+  // Called once, after the last disk number: a back end that saw the
+  // system's disks refused for lack of rights says so on stderr, in one line.
+  virtual void ExplainUnopenedDisks() {}
 
   // The file or device behind disk `index` (0 to 31) as the user named it;
   // empty when this back end can't say.

@@ -119,6 +119,7 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now) {
       ReportDisk(state, index);
     }
   }
+  os.ExplainUnopenedDisks();
   EndDiskAccess();
   os.VirtualFree(state.workBuffer);
   state.workBuffer = nullptr;
