@@ -56,6 +56,12 @@ const std::optional<std::vector<DiskSource>>& Win32Platform::Images() {
   return images_;
 }
 
+std::string Win32Platform::DiskSourceName(std::uint32_t index) {
+  const std::optional<std::vector<DiskSource>>& images = Images();
+  if (!images) return "\\\\.\\PhysicalDrive" + std::to_string(index);
+  return index < images->size() ? (*images)[index].path : std::string{};
+}
+
 std::optional<std::uint32_t> Win32Platform::ImageSectorSize(Handle handle) {
   std::lock_guard<std::mutex> guard(lock_);
   const auto it = imageHandles_.find(handle);

@@ -25,6 +25,7 @@ class Win32Platform : public Platform {
 
   void SetVerbose(bool verbose) override { verbose_ = verbose; }
   void ExplainUnopenedDisks() override { messages_.ExplainNoRawDisk(); }
+  std::string DiskSourceName(std::uint32_t index) override;
   bool GetVersionExA(OsVersionInfo& info) override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   LibraryHandle LoadLibraryA(const char* name) override;
