@@ -73,6 +73,9 @@ class Platform {
   // With `verbose`, a back end that knows which file stands behind each disk
   // number names it on stderr when it opens; the others ignore it.
   virtual void SetVerbose(bool /*verbose*/) {}
+  // Called once, after the last disk number: a back end that saw the
+  // system's disks refused for lack of rights says so on stderr, in one line.
+  virtual void ExplainUnopenedDisks() {}
 
   virtual bool GetVersionExA(OsVersionInfo& info) = 0;
   virtual std::uint32_t SetErrorMode(std::uint32_t mode) = 0;

@@ -91,6 +91,7 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now) {
   for (std::uint32_t index = 0; index < kDiskCount && ReportWriteError() == 0; ++index) {
     ReportDisk(state, index);
   }
+  os.ExplainUnopenedDisks();
   EndDiskAccess();
   os.VirtualFree(state.workBuffer);
   state.workBuffer = nullptr;

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cinttypes>
+#include <cstring>
 
+#include "disk/geometry.h"
 #include "disk/transfer.h"
 #include "platform/platform.h"
 #include "report/output.h"
@@ -75,6 +77,19 @@ bool WalkEbr(ReportState& state, ByteView ebr, std::uint32_t ebrLba,
   return linked;
 }
 
+// Reads the EBR and the sector behind it into `buffer`. An EBR in the disk's
+// last sector has no sector behind it: it is read alone, and the second
+// sector taken as zeros. The disk's size is asked only then.
+bool ReadEbr(DiskDevice* disk, std::uint32_t ebrLba, std::uint8_t* buffer) {
+  if (ReadSectors(ebrLba, 0, buffer, 2, disk) != 0) return true;
+  DriveGeometry geometry;
+  if (GetDriveGeometry(disk, geometry) == 0 || geometry.totalSectors == 0) return false;
+  if (static_cast<std::uint64_t>(ebrLba) + 1 < geometry.totalSectors) return false;
+  if (ReadSectors(ebrLba, 0, buffer, 1, disk) == 0) return false;
+  std::memset(buffer + disk->sectorSize, 0, disk->sectorSize);
+  return true;
+}
+
 }  // namespace
 
 void PrintExtendedChain(ReportState& state, std::uint32_t baseLba, std::uint16_t partitionNumber) {
@@ -101,7 +116,7 @@ void PrintExtendedChain(ReportState& state, std::uint32_t baseLba, std::uint16_t
       return;
     }
     visited.Add(ebrLba);
-    if (ReadSectors(ebrLba, 0, buffer.Data(), 2, disk) == 0) {
+    if (!ReadEbr(disk, ebrLba, buffer.Data())) {
       Print("\n     Error on Read\n");
       return;
     }
