@@ -47,6 +47,8 @@ for text in CHANGELOG.md LICENSE README.md; do
   cmp -s "$src/$text" "$scratch/unpacked/$text" || fail "$text in the zip is not the one of the sources"
 done
 exe=$scratch/unpacked/disklens.exe
+shown=$(DISKLENS_DISKS= "$wine_run" --prefix "$prefix" "$exe" --version </dev/null | tr -d '\r')
+[ "$shown" = "disklens $version" ] || fail "the zip's disklens.exe --version: '$shown'"
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 disk0=$(cd "$samples" && pwd)/disk0.img
