@@ -92,45 +92,71 @@ bool ReadEbr(DiskDevice* disk, std::uint64_t ebrLba, std::uint8_t* buffer) {
   return true;
 }
 
-}  // namespace
-
-void PrintExtendedChain(ReportState& state, std::uint32_t baseLba, std::uint16_t partitionNumber) {
-  Print("%s", kMbrTableFrame);
-  Print("\n                         Volume Information");
-  Print("%s", kMbrTableRule);
+// The walk's rows, without its closing line.
+ChainWalk WalkChain(ReportState& state, std::uint32_t baseLba, std::uint16_t partitionNumber) {
   DiskDevice* disk = state.disk;
-  if (disk == nullptr || disk->sectorSize == 0) return;
+  if (disk == nullptr || disk->sectorSize == 0) return {ChainEnd::kNoBuffer, baseLba, 0};
   const std::size_t readSize = 2u * disk->sectorSize;
   ChainBuffer buffer(readSize > kChainBufferSize ? readSize : kChainBufferSize);
-  if (buffer.Data() == nullptr) return;
+  if (buffer.Data() == nullptr) return {ChainEnd::kNoBuffer, baseLba, 0};
 
   VisitedEbrs visited;
   std::uint32_t offset = 0;
   for (;;) {
     // 64-bit: past 2^32 a 32-bit sum would wrap to a sector near the disk's start.
     const std::uint64_t ebrLba = static_cast<std::uint64_t>(baseLba) + offset;
-    if (visited.Contains(ebrLba)) {
-      Print("\n     Chain loops back to LBA %llu\n", static_cast<unsigned long long>(ebrLba));
-      return;
-    }
-    if (visited.Count() >= kMaxChainEbrs) {
-      Print("\n     Chain stopped after %" PRIu32 " EBRs, before LBA %llu\n", kMaxChainEbrs,
-            static_cast<unsigned long long>(ebrLba));
-      return;
-    }
+    const std::uint32_t ebrs = visited.Count();
+    if (visited.Contains(ebrLba)) return {ChainEnd::kLoop, ebrLba, ebrs};
+    if (ebrs >= kMaxChainEbrs) return {ChainEnd::kChainCap, ebrLba, ebrs};
+    if (state.chainEbrsLeft == 0) return {ChainEnd::kPassBudget, ebrLba, ebrs};
+    --state.chainEbrsLeft;
     visited.Add(ebrLba);
-    if (!ReadEbr(disk, ebrLba, buffer.Data())) {
-      Print("\n     Error on Read\n");
-      return;
-    }
+    if (!ReadEbr(disk, ebrLba, buffer.Data())) return {ChainEnd::kReadError, ebrLba, ebrs + 1};
     const ByteView ebr{buffer.Data(), readSize};
-    if (ebr.U16(kBootSignatureOffset) != kBootSignature) return;
+    if (ebr.U16(kBootSignatureOffset) != kBootSignature) {
+      return {ChainEnd::kNoSignature, ebrLba, ebrs + 1};
+    }
     const bool linked = WalkEbr(state, ebr, ebrLba, partitionNumber, offset);
     // `offset` is the new link, or this EBR's own offset: only a first EBR
     // without a link goes without the rule.
     if (offset != 0) Print("%s", kMbrTableRule);
-    if (!linked) return;
+    if (!linked) return {ChainEnd::kLastEbr, ebrLba, ebrs + 1};
   }
+}
+
+void PrintChainEnd(const ChainWalk& walk) {
+  const auto lba = static_cast<unsigned long long>(walk.lba);
+  switch (walk.end) {
+    case ChainEnd::kReadError:
+      Print("\n     Error on Read\n");
+      break;
+    case ChainEnd::kLoop:
+      Print("\n     Chain loops back to LBA %llu\n", lba);
+      break;
+    case ChainEnd::kChainCap:
+      Print("\n     Chain stopped after %" PRIu32 " EBRs, before LBA %llu\n", kMaxChainEbrs, lba);
+      break;
+    case ChainEnd::kPassBudget:
+      Print("\n     Chain stopped after %" PRIu32 " EBRs of this disk, before LBA %llu\n",
+            kPassEbrBudget, lba);
+      break;
+    case ChainEnd::kLastEbr:
+    case ChainEnd::kNoSignature:
+    case ChainEnd::kNoBuffer:
+      break;
+  }
+}
+
+}  // namespace
+
+ChainWalk PrintExtendedChain(ReportState& state, std::uint32_t baseLba,
+                             std::uint16_t partitionNumber) {
+  Print("%s", kMbrTableFrame);
+  Print("\n                         Volume Information");
+  Print("%s", kMbrTableRule);
+  const ChainWalk walk = WalkChain(state, baseLba, partitionNumber);
+  PrintChainEnd(walk);
+  return walk;
 }
 
 }  // namespace disklens
