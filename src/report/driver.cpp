@@ -61,6 +61,7 @@ bool IsAllOption(int argc, const char* const* argv) { return ParseCommandLine(ar
 
 void ReportDisk(ReportState& state, std::uint32_t index) {
   ResetBootTargets(state.bootTargets);
+  state.chainEbrsLeft = kPassEbrBudget;
   state.diskNumber = static_cast<std::uint8_t>(0x80 + index);
   // The program never writes, so it asks for read access only.
   state.disk = OpenDiskDevice(index, kKindHardDisk, kGenericRead);

@@ -38,8 +38,12 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 "$wine_run" --prefix "$prefix" "$maker" "$(winpath "$work/images")"
 
 # Disk N of both runs; an empty entry leaves a disk out, "@4096" gives the sector size.
+# Behind the truncated disk: an EBR in the last sector, an MPT row whose End lies below its
+# Start, one chain named by the MBR and 255 MPT entries, and two disks over 2 TiB (sparse).
 disks=("$work/images/mbr-chain.img" "$work/images/embr.img" ""
-       "$work/images/gpt.img" "$work/images/gpt-4k.img@4096" "$work/images/truncated.img")
+       "$work/images/gpt.img" "$work/images/gpt-4k.img@4096" "$work/images/truncated.img"
+       "$work/images/ebr-last.img" "$work/images/mpt-backwards.img" "$work/images/amplified.img"
+       "$work/images/chain-2to32.img" "$work/images/gpt-2to32.img")
 for image in mbrman/disk1.img mbrman/disk2.img gpt-rs/gpt-disk.img; do
   if [ -n "$peer" ] && [ -f "$peer/$image" ]; then
     disks+=("$(cd "$(dirname "$peer/$image")" && pwd)/$(basename "$image")")
@@ -176,7 +180,10 @@ for marker in "MBR Partition Information (HD0" "Volume Information" "EMBR Found 
               "MPT Found" "MBFT Found" "MDT Found" "BOOT SECTOR INFORMATION" \
               "File System ID: 0x6 " "File System ID: 0x7 " "File System ID: 0xC " \
               "File System ID: 0x1 " "File System ID: 0xDA " "Error on Read" "Error reading LBA" \
-              "MBR Partition Information (HD3" "MBR Partition Information (HD4" "GPT Found (HD"; do
+              "MBR Partition Information (HD3" "MBR Partition Information (HD4" "GPT Found (HD" \
+              "Chain stopped after 8192 EBRs of this disk, before LBA 64" "Total Sectors: 0   ID: 0x1" \
+              "File System ID: 0x6   LBA: 4294969345  Total Sectors: 2047   ID: 0x7EB" \
+              "File System ID: 0x7   LBA: 4294969344  Total Sectors: 4096   ID: 0x1"; do
   if ! grep -qF "$marker" "$work/report.linux.txt" "$work/all.linux.txt"; then
     echo "the Linux report lacks \"$marker\": the images do not show what they should"
     failed=1
