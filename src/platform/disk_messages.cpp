@@ -27,4 +27,9 @@ void DiskMessages::ExplainDenied() const {
                k, k == 1 ? "disk" : "disks");
 }
 
+void DiskMessages::ExplainNoRawDisk() const {
+  if (rawOpened_ || !rawDenied_) return;
+  std::fprintf(stderr, "disklens: no disk could be opened: run from an administrator's command prompt\n");
+}
+
 }  // namespace disklens

@@ -29,7 +29,17 @@ class DiskMessages {
   // as a member of group "disk"", when any were; nothing otherwise.
   void ExplainDenied() const;
 
+  // Windows' raw disks: each open of \\.\PhysicalDriveN that went through,
+  // and each that was refused for lack of rights.
+  void RawOpened() { rawOpened_ = true; }
+  void RawDenied() { rawDenied_ = true; }
+  // "disklens: no disk could be opened: run from an administrator's command
+  // prompt", when no raw disk opened and one at least was refused.
+  void ExplainNoRawDisk() const;
+
  private:
+  bool rawOpened_ = false;
+  bool rawDenied_ = false;
   std::set<std::uint32_t> notOpened_;
   std::set<std::uint32_t> sources_;
   std::set<std::uint32_t> denied_;

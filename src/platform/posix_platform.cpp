@@ -78,6 +78,11 @@ const std::vector<DiskSource>& PosixPlatform::Disks() {
   return disks_;
 }
 
+std::string PosixPlatform::DiskSourceName(std::uint32_t index) {
+  const std::vector<DiskSource>& disks = Disks();
+  return index < disks.size() ? disks[index].path : std::string{};
+}
+
 void PosixPlatform::SayNotOpened(std::uint32_t index, const DiskSource& source, int error) {
   messages_.NotOpened(index, source, std::strerror(error));
   // The system's own disks are counted, for one line at the end of the run.

@@ -24,6 +24,7 @@ class PosixPlatform : public Platform {
   ~PosixPlatform() override;
 
   void SetVerbose(bool verbose) override { verbose_ = verbose; }
+  std::string DiskSourceName(std::uint32_t index) override;
   void ExplainUnopenedDisks() override { messages_.ExplainDenied(); }
   bool GetVersionExA(OsVersionInfo& info) override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;

@@ -129,6 +129,23 @@ inline HostileImage EmbrMdtRunsPastTheRead() {
   return Image("embr_mdt_runs_past_the_read", disk);
 }
 
+// An MPT row of an image partition whose End lies below its Start: it holds no
+// sector, and its last sector is not looked for.
+inline HostileImage MptEndBelowStart() {
+  DiskImage disk(64 * 512);
+  const std::size_t e = 512;
+  PutEmbrHeader(disk, e);
+  disk.Text(e + 18, "MPT");
+  disk.U8(e + 21, 1);
+  disk.U8(e + 22, 1);
+  disk.U32(e + 28 + 2, 40);
+  disk.U32(e + 28 + 6, 30);
+  disk.U8(e + 28 + 10, 1);
+  disk.U8(e + 28 + 11, 0xDA);
+  disk.Text(e + 28 + 12, "BACKWARDS");
+  return Image("mpt_end_below_start", disk);
+}
+
 // ---- GPT ----------------------------------------------------------------------
 
 inline constexpr char kBasicData[] = "{EBD0A0A2-B9E5-4433-87C0-68B6B72699C7}";
@@ -378,7 +395,7 @@ inline std::vector<HostileImage> AllHostileImages() {
       NotWholeSectors(),        NotWholeSectors4096(),       ControlBytesInBootSectors(),
       ControlBytesInEmbrNames(), ControlBytesInGptNames(),   PartitionsPastTheEnd(),
       FullPass(),               FullGptPass(),               EbrInTheLastSector(),
-      EbrInTheLastSector(4096)};
+      EbrInTheLastSector(4096), MptEndBelowStart()};
   for (const std::uint64_t lba : std::initializer_list<std::uint64_t>{0, 30, 150, 160, 189, 200, 206}) {
     all.push_back(Failing(FullPass(), lba));
   }
