@@ -3,7 +3,7 @@
 # checksum and contents, unpacks it and runs the disklens.exe inside under
 # Wine on the sample disks: its report must be the Linux program's, line for
 # line (the CR LF line ends aside, the run date masked).
-# Usage: zip_package_test.sh VERSION SOURCE-DIR WINDOWS-BUILD-DIR LINUX-BUILD-DIR WINE-PREFIX
+# Usage: zip_package_test.sh VERSION SOURCE-DIR WINDOWS-BUILD-DIR LINUX-BUILD-DIR WINE-PREFIX WINDRES
 # Exit 77 means skipped.
 set -euo pipefail
 version=$1
@@ -11,6 +11,7 @@ src=$2
 build=$3
 linux_build=$4
 prefix=$5
+windres=$6
 wine_run=$src/tools/wine-run
 samples=$linux_build/sample
 
@@ -49,6 +50,10 @@ done
 exe=$scratch/unpacked/disklens.exe
 shown=$(DISKLENS_DISKS= "$wine_run" --prefix "$prefix" "$exe" --version </dev/null | tr -d '\r')
 [ "$shown" = "disklens $version" ] || fail "the zip's disklens.exe --version: '$shown'"
+# Stripped for the zip, the program keeps its version resource.
+rc=$("$windres" -i "$exe" -O rc) || fail "windres cannot read the resources of the zip's disklens.exe"
+grep -qF "VALUE \"FileVersion\", \"$version\"" <<<"$rc" ||
+  fail "the zip's disklens.exe has no version resource of $version"
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 disk0=$(cd "$samples" && pwd)/disk0.img
@@ -70,4 +75,4 @@ for args in "" /all; do
     fail "the zip's disklens.exe $args reports otherwise than the Linux program (Linux -, Windows +)"
   grep -qF "BOOT SECTOR INFORMATION" "$scratch/$label.linux.txt" || fail "the $label report is missing its sections"
 done
-echo "PASS: $name holds $(tr '\n' ' ' <<<"$contents"); its disklens.exe reports as on Linux"
+echo "PASS: $name holds $(paste -sd' ' <<<"$contents"); its disklens.exe reports as on Linux"
