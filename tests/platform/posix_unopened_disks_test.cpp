@@ -1,7 +1,7 @@
-// The machine's own disks that could not be opened for lack of rights: one
+// Disks that could not be opened for lack of rights. The machine's own: one
 // line at the end of the run, counted once each, in a fake /sys/block whose
-// device nodes are files of mode 000. Run as a user without rights: a root
-// test drops to "nobody" in a child process.
+// device nodes are files of mode 000; a DISKLENS_DISKS entry: its own line.
+// Run as a user without rights: a root test drops to "nobody" in a child.
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -27,23 +27,9 @@ struct ChildRun {
   std::string err;
 };
 
-// Runs the whole program in a child, without rights, on the disks of the fake
-// tree: /sys/block names `names`, /dev holds them, `locked` with mode 000.
-ChildRun RunWithoutRights(const test::TempDir& dir, const std::vector<std::string>& names,
-                          const std::vector<std::string>& locked) {
-  namespace fs = std::filesystem;
-  const fs::path sys = fs::path(dir.Path()) / "sys-block";
-  const fs::path dev = fs::path(dir.Path()) / "dev";
-  fs::create_directories(dev);
-  for (const std::string& name : names) {
-    fs::create_directories(sys / name);
-    std::ofstream(dev / name, std::ios::binary) << std::string(4096, '\0');
-    chmod((dev / name).c_str(), 0644);
-  }
-  for (const std::string& name : locked) chmod((dev / name).c_str(), 0);
-  for (const fs::path& p : {fs::path(dir.Path()), sys, dev}) chmod(p.c_str(), 0755);
-  const std::string errPath = dir.File("stderr.txt");
-
+// Runs the whole program in a child process without rights, on `disks`;
+// stderr lands in `errPath`.
+ChildRun RunProgramWithoutRights(const std::vector<DiskSource>& disks, const std::string& errPath) {
   const passwd* nobody = getpwnam("nobody");
   const pid_t child = fork();
   if (child == 0) {
@@ -54,7 +40,7 @@ ChildRun RunWithoutRights(const test::TempDir& dir, const std::vector<std::strin
                            setuid(nobody->pw_uid) != 0)) {
       _exit(101);
     }
-    PosixPlatform platform(ListSystemDisks(sys.string(), dev.string()), false);
+    PosixPlatform platform(disks, false);
     SetPlatform(&platform);
     const char* argv[] = {"disklens"};
     const int code = RunProgram(1, argv, nullptr);
@@ -69,6 +55,25 @@ ChildRun RunWithoutRights(const test::TempDir& dir, const std::vector<std::strin
   std::ifstream in(errPath);
   run.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return run;
+}
+
+// The whole program without rights on the disks of a fake tree: /sys/block
+// names `names`, /dev holds them, `locked` with mode 000.
+ChildRun RunWithoutRights(const test::TempDir& dir, const std::vector<std::string>& names,
+                          const std::vector<std::string>& locked) {
+  namespace fs = std::filesystem;
+  const fs::path sys = fs::path(dir.Path()) / "sys-block";
+  const fs::path dev = fs::path(dir.Path()) / "dev";
+  fs::create_directories(dev);
+  for (const std::string& name : names) {
+    fs::create_directories(sys / name);
+    std::ofstream(dev / name, std::ios::binary) << std::string(4096, '\0');
+    chmod((dev / name).c_str(), 0644);
+  }
+  for (const std::string& name : locked) chmod((dev / name).c_str(), 0);
+  for (const fs::path& p : {fs::path(dir.Path()), sys, dev}) chmod(p.c_str(), 0755);
+  return RunProgramWithoutRights(ListSystemDisks(sys.string(), dev.string()),
+                                 dir.File("stderr.txt"));
 }
 
 class UnopenedSystemDisks : public ::testing::Test {
@@ -102,6 +107,19 @@ TEST_F(UnopenedSystemDisks, NothingSaidWhenEveryDiskOpens) {
   const ChildRun run = RunWithoutRights(dir_, {"sda", "sdb"}, {});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.err, "");
+}
+
+// A DISKLENS_DISKS entry refused for lack of rights is named with the
+// system's reason, and not counted with the machine's disks.
+TEST_F(UnopenedSystemDisks, AnEntryRefusedIsNamedNotCounted) {
+  const std::string locked = dir_.File("locked.img");
+  std::ofstream(locked, std::ios::binary) << std::string(4096, '\0');
+  chmod(locked.c_str(), 0);
+  chmod(dir_.Path().c_str(), 0755);
+  const ChildRun run =
+      RunProgramWithoutRights(ParseDiskList(":" + locked), dir_.File("stderr.txt"));
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.err, "disklens: HD1: " + locked + ": Permission denied\n");
 }
 
 }  // namespace
