@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "disk/win9x/dkhlp32.h"
+#include "platform/disk_messages.h"
 #include "platform/geometry_reply.h"
 #include "platform/utf8.h"
 
@@ -51,8 +52,6 @@ std::uint32_t ErrorFromErrno(int e) {
 
 void Fail(std::uint32_t error) { t_lastError = error; }
 
-constexpr char kNotADisk[] = "not a disk image or block device";
-
 bool IsDiskType(const struct stat& st) { return S_ISREG(st.st_mode) || S_ISBLK(st.st_mode); }
 
 }  // namespace
@@ -79,13 +78,15 @@ const std::vector<DiskSource>& PosixPlatform::Disks() {
   return disks_;
 }
 
-// A disk the user named that does not open is said once a run, however often
-// the disk layer tries it; the system's own disks are left to the caller.
-void PosixPlatform::SayNotOpened(std::uint32_t index, const DiskSource& source,
-                                 const char* reason) {
-  if (source.entry.empty() || !notOpenedSaid_.insert(index).second) return;
-  std::fprintf(stderr, "disklens: HD%u: %s: %s\n", static_cast<unsigned>(index),
-               source.entry.c_str(), reason);
+std::string PosixPlatform::DiskSourceName(std::uint32_t index) {
+  const std::vector<DiskSource>& disks = Disks();
+  return index < disks.size() ? disks[index].path : std::string{};
+}
+
+void PosixPlatform::SayNotOpened(std::uint32_t index, const DiskSource& source, int error) {
+  messages_.NotOpened(index, source, std::strerror(error));
+  // The system's own disks are counted, for one line at the end of the run.
+  if (source.entry.empty() && (error == EACCES || error == EPERM)) messages_.Denied(index);
 }
 
 Handle PosixPlatform::NewHandle() { return nextHandle_++; }
@@ -191,7 +192,7 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
   }
   const DiskSource& source = disks[*index];
   if (!source.error.empty()) {
-    SayNotOpened(*index, source, source.error.c_str());
+    messages_.NotOpened(*index, source, source.error.c_str());
     Fail(kErrorFileNotFound);
     return kInvalidHandle;
   }
@@ -201,12 +202,12 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
   struct stat st {};
   if (::stat(source.path.c_str(), &st) != 0) {
     const int error = errno;
-    SayNotOpened(*index, source, std::strerror(error));
+    SayNotOpened(*index, source, error);
     Fail(ErrorFromErrno(error));
     return kInvalidHandle;
   }
   if (!IsDiskType(st)) {
-    SayNotOpened(*index, source, kNotADisk);
+    messages_.NotOpened(*index, source, kNotADisk);
     Fail(kErrorFileNotFound);
     return kInvalidHandle;
   }
@@ -214,13 +215,13 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
   const int fd = ::open(source.path.c_str(), mode | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     const int error = errno;
-    SayNotOpened(*index, source, std::strerror(error));
+    SayNotOpened(*index, source, error);
     Fail(ErrorFromErrno(error));
     return kInvalidHandle;
   }
   if (::fstat(fd, &st) != 0 || !IsDiskType(st)) {
     ::close(fd);
-    SayNotOpened(*index, source, kNotADisk);
+    messages_.NotOpened(*index, source, kNotADisk);
     Fail(kErrorFileNotFound);
     return kInvalidHandle;
   }
@@ -237,12 +238,10 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
       file.sectorSize = static_cast<std::uint32_t>(logical);
     }
   }
-  if (verbose_ && sourceSaid_.insert(*index).second) {
+  if (verbose_) {
     std::uint64_t bytes = static_cast<std::uint64_t>(st.st_size);
     if (file.blockDevice && ::ioctl(fd, BLKGETSIZE64, &bytes) != 0) bytes = 0;
-    std::fprintf(stderr, "disklens: HD%u = %s (%u-byte sectors, %llu bytes)\n",
-                 static_cast<unsigned>(*index), source.path.c_str(),
-                 static_cast<unsigned>(file.sectorSize), static_cast<unsigned long long>(bytes));
+    messages_.Source(*index, source.path, file.sectorSize, bytes);
   }
   const Handle h = NewHandle();
   files_.emplace(h, file);
