@@ -294,11 +294,11 @@ struct Piece {
 
 bool SaveSparse(std::uint64_t bytes, const std::vector<Piece>& pieces,
                 const std::filesystem::path& path) {
-  { std::ofstream create(path, std::ios::binary | std::ios::trunc); }
-  std::error_code ec;
-  std::filesystem::resize_file(path, bytes, ec);
-  if (ec) return false;
-  std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+  // The disk's last byte written rather than the file resized: the Windows C
+  // run-time resizes files only below 2 GiB.
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.seekp(static_cast<std::streamoff>(bytes - 1));
+  out.put('\0');
   for (const Piece& p : pieces) {
     out.seekp(static_cast<std::streamoff>(p.lba * 512));
     out.write(reinterpret_cast<const char*>(p.sectors.Bytes().data()),

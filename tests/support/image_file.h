@@ -19,12 +19,16 @@
 
 namespace disklens::test {
 
-// A sparse file of `bytes` bytes; true on success.
+// A sparse file of `bytes` bytes; true on success. Its last byte is written
+// rather than the file resized: the Windows C run-time resizes files only below 2 GiB.
 inline bool MakeSparseFile(const std::string& path, std::uint64_t bytes) {
-  { std::ofstream create(path, std::ios::binary | std::ios::trunc); }
-  std::error_code ec;
-  std::filesystem::resize_file(path, bytes, ec);
-  return !ec;
+  std::ofstream create(path, std::ios::binary | std::ios::trunc);
+  if (bytes != 0) {
+    create.seekp(static_cast<std::streamoff>(bytes - 1));
+    create.put('\0');
+  }
+  create.close();
+  return !create.fail();
 }
 
 // Writes `data` at byte `offset` of an existing file; true on success.
