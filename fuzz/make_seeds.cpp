@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
+#include "hostile/chain_pass_images.h"
 #include "hostile/hostile_images.h"
 
 namespace {
@@ -139,6 +140,18 @@ DiskImage GptOfEveryKind(std::uint32_t s) {
   return disk;
 }
 
+// A GPT entry at 2^32 + 40, whose start cut to 32 bits is that of the entry
+// beside it, which the disk holds.
+DiskImage GptEntryPast2To32() {
+  GptHeaderFields f;
+  const std::vector<GptEntryFields> entries = {
+      {0, hostile::kBasicData, hostile::kUniqueA, 0x100000028ull, 0x100000FFFull, 0, u"high"},
+      {1, hostile::kBasicData, hostile::kUniqueB, 40, 60, 0, u"low"}};
+  DiskImage disk = hostile::GptDisk(f, entries);
+  disklens::test::WriteNtfsExample(disk, 40);
+  return disk;
+}
+
 bool Write(const std::filesystem::path& dir, const Seed& seed) {
   const std::vector<std::uint8_t> input = EncodeFuzzInput(seed.disk);
   if (input.size() > kMaxInput) return true;
@@ -162,7 +175,14 @@ int main(int argc, char** argv) {
       FromImage("embr_example", EmbrExample()),
       FromImage("gpt_every_kind_512", GptOfEveryKind(512), true),
       FromImage("gpt_every_kind_4096", GptOfEveryKind(4096), true),
+      FromImage("gpt_entry_past_2to32", GptEntryPast2To32(), true),
   };
+  // One chain named by the MBR and 255 MPT entries; a real chain named twice.
+  for (const hostile::HostileImage& image : {hostile::AmplifiedChain(300), hostile::RealChain(40)}) {
+    Seed seed{image.name, {}};
+    seed.disk.bytes = image.bytes;
+    seeds.push_back(seed);
+  }
   Seed win9x = seeds[0];
   win9x.name = "mbr_chain_win9x";
   win9x.disk.win9x = true;

@@ -46,6 +46,7 @@ int FinishReport() {
 // The disk's object of the --json document; false when the disk is absent.
 bool ReportDiskJson(ReportState& state, std::uint32_t index, bool first) {
   ResetBootTargets(state.bootTargets);
+  state.chainEbrsLeft = kPassEbrBudget;
   state.diskNumber = static_cast<std::uint8_t>(0x80 + index);
   state.disk = OpenDiskDevice(index, kKindHardDisk, kGenericRead);
   if (state.disk == nullptr) return false;
