@@ -17,16 +17,6 @@ namespace disklens {
 
 namespace {
 
-// Byte offsets of the fields of one entry slot; only its first 128 bytes are read.
-constexpr std::size_t kEntryTypeGuid = 0;
-constexpr std::size_t kEntryUniqueGuid = 16;
-constexpr std::size_t kEntryStartLba = 32;
-constexpr std::size_t kEntryEndLba = 40;
-constexpr std::size_t kEntryAttributes = 48;
-constexpr std::size_t kEntryName = 56;
-constexpr std::size_t kEntryReadBytes = 128;
-
-
 bool IsUnused(ByteView slot) {
   for (std::size_t i = 0; i < 16; ++i) {
     if (slot.U8(kEntryTypeGuid + i) != 0) return false;
@@ -60,11 +50,14 @@ void PrintHeader(const ReportState& state, ByteView header) {
       "--------------------------------------  --------------------------------------");
 }
 
-void OfferBootTarget(ReportState& state, std::uint32_t index, std::uint64_t start,
+void OfferBootTarget(ReportState& state, GptEntryRecord& entry, std::uint64_t start,
                      std::uint64_t end) {
   std::uint16_t id = 0;
   const std::int32_t status = ProbePartitionType(state.disk, static_cast<std::uint32_t>(start),
                                                  static_cast<std::uint32_t>(start >> 32), id);
+  entry.probeStatus = status;
+  entry.probedId = id;
+  const std::uint32_t index = entry.index;
   if (status != kProbeOk || !IsBootTargetType(id)) return;
   // Whole 64-bit values: cut to 32 bits, a partition at 2^32 + 2048 would get
   // the boot sector of LBA 2048. An entry that ends before it starts holds no sector.
@@ -91,11 +84,12 @@ void PrintEntry(std::uint32_t index, ByteView slot) {
 
 }  // namespace
 
-void PrintGptReport(ReportState& state, const GptView& view) {
-  if (view.header == nullptr || view.entries == nullptr) return;
+GptRecord WalkGpt(ReportState& state, const GptView& view) {
+  GptRecord gpt;
+  if (view.header == nullptr || view.entries == nullptr) return gpt;
   const ByteView valid{view.buffer, view.length};
   const ByteView header = valid.From(static_cast<std::size_t>(view.header - view.buffer));
-  PrintHeader(state, header);
+  gpt.header = header;
 
   const auto first = static_cast<std::uint64_t>(view.entries - view.buffer);
   const std::uint32_t count = header.U32(kGptEntryCount);
@@ -106,10 +100,18 @@ void PrintGptReport(ReportState& state, const GptView& view) {
     if (offset > valid.size || !valid.Has(static_cast<std::size_t>(offset), kEntryReadBytes)) break;
     const ByteView slot{valid.data + offset, kEntryReadBytes};
     if (IsUnused(slot)) continue;
-    const std::uint64_t start = slot.U64(kEntryStartLba);
-    OfferBootTarget(state, i, start, slot.U64(kEntryEndLba));
-    PrintEntry(i, slot);
+    GptEntryRecord& entry = gpt.entries.emplace_back();
+    entry.index = i;
+    entry.slot = slot;
+    OfferBootTarget(state, entry, slot.U64(kEntryStartLba), slot.U64(kEntryEndLba));
   }
+  return gpt;
+}
+
+void PrintGptReport(const ReportState& state, const GptRecord& gpt) {
+  if (gpt.header.size == 0) return;
+  PrintHeader(state, gpt.header);
+  for (const GptEntryRecord& entry : gpt.entries) PrintEntry(entry.index, entry.slot);
   Print("%s", kDoubleRule);
 }
 

@@ -43,16 +43,26 @@ int FinishReport() {
   return 1;
 }
 
-// The disk's object of the --json document; false when the disk is absent.
-bool ReportDiskJson(ReportState& state, std::uint32_t index, bool first) {
+// A fresh pass over disk `index`; false when the disk is absent.
+bool OpenPass(ReportState& state, std::uint32_t index) {
   ResetBootTargets(state.bootTargets);
   state.chainEbrsLeft = kPassEbrBudget;
   state.diskNumber = static_cast<std::uint8_t>(0x80 + index);
+  // The program never writes, so it asks for read access only.
   state.disk = OpenDiskDevice(index, kKindHardDisk, kGenericRead);
-  if (state.disk == nullptr) return false;
-  WriteJsonDisk(DescribeDisk(state, index), first);
+  return state.disk != nullptr;
+}
+
+void ClosePass(ReportState& state) {
   CloseDiskDevice(state.disk);
   state.disk = nullptr;
+}
+
+// The disk's object of the --json document; false when the disk is absent.
+bool ReportDiskJson(ReportState& state, std::uint32_t index, bool first) {
+  if (!OpenPass(state, index)) return false;
+  WriteJsonDisk(DescribeDisk(state, index), first);
+  ClosePass(state);
   return true;
 }
 
@@ -61,18 +71,12 @@ bool ReportDiskJson(ReportState& state, std::uint32_t index, bool first) {
 bool IsAllOption(int argc, const char* const* argv) { return ParseCommandLine(argc, argv).all; }
 
 void ReportDisk(ReportState& state, std::uint32_t index) {
-  ResetBootTargets(state.bootTargets);
-  state.chainEbrsLeft = kPassEbrBudget;
-  state.diskNumber = static_cast<std::uint8_t>(0x80 + index);
-  // The program never writes, so it asks for read access only.
-  state.disk = OpenDiskDevice(index, kKindHardDisk, kGenericRead);
-  if (state.disk == nullptr) return;
+  if (!OpenPass(state, index)) return;
   PrintMbrSection(state);
   PrintEmbrSection(state);
   PrintGptSection(state);
   if (state.bootTargets.count != 0) PrintBootSectorInformation(state);
-  CloseDiskDevice(state.disk);
-  state.disk = nullptr;
+  ClosePass(state);
 }
 
 int RunProgram(int argc, const char* const* argv, const std::tm* now) {

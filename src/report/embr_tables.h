@@ -1,24 +1,52 @@
-// The three tables behind an EMBR header: MPT, MBFT and MDT.
+// The EMBR header and the three tables behind it: MPT, MBFT and MDT.
 #pragma once
 
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 #include "disk/bytes.h"
+#include "report/extended_chain.h"
 #include "report/report_state.h"
 
 namespace disklens {
 
+inline constexpr std::size_t kEmbrHeaderSize = 18;
+inline constexpr std::size_t kEmbrNameSize = 16;
+inline constexpr std::size_t kMptHeaderSize = 10;
+inline constexpr std::size_t kMptEntrySize = 28;
+inline constexpr std::size_t kMbftHeaderSize = 6;
+inline constexpr std::size_t kMbftEntryFixedSize = 27;
+inline constexpr std::size_t kMdtHeaderSize = 16;
+inline constexpr std::size_t kMdtEntryFixedSize = 31;
 
-// Each prints the table whose header starts at `offset` of `embr` (the data
-// read, from the EMBR on) and returns the offset right behind its last entry,
-// where the next table may start. None when the data read ends inside the
-// table: the entries up to there are printed, and no further table is looked for.
-//
-// The MPT also adds its partitions with a decoder to the BootTargetList, and
-// under "/all" walks the chain of every entry of extended type.
-std::optional<std::size_t> PrintMptTable(ReportState& state, ByteView embr, std::size_t offset);
-std::optional<std::size_t> PrintMbftTable(ByteView embr, std::size_t offset);
-std::optional<std::size_t> PrintMdtTable(ByteView embr, std::size_t offset);
+// One table found: where its header lies in the EMBR's data, and the
+// entries that lie whole in the data read.
+struct EmbrTable {
+  std::size_t offset = 0;
+  std::vector<std::size_t> entries;  // offsets of the entries
+  bool complete = false;             // false when the data read ends inside it
+};
+
+// What the EMBR of a disk holds. `embr` points into the WorkBuffer: the record
+// is good until the next read into it.
+struct EmbrRecord {
+  ByteView embr;  // from the "EMBR" mark on; empty when the disk has none
+  std::optional<EmbrTable> mpt;
+  std::optional<EmbrTable> mbft;
+  std::optional<EmbrTable> mdt;
+  // Per MPT entry: the chain walked behind it (extended entries under "/all").
+  std::vector<std::optional<ChainRecord>> mptChains;
+};
+
+// Reads LBA 1 on, finds the EMBR and its tables (each only right behind the
+// one before it), adds the MPT's partitions with a decoder to the
+// BootTargetList and under "/all" walks the chain of every extended MPT entry.
+EmbrRecord ReadEmbr(ReportState& state);
+
+// The name field of an EMBR table entry at `offset`: its 16 bytes.
+ByteView EmbrName(ByteView entry, std::size_t offset);
+
+void PrintEmbrRecord(const ReportState& state, const EmbrRecord& record);
 
 }  // namespace disklens

@@ -54,15 +54,14 @@ class VisitedEbrs {
   std::uint32_t count_ = 0;
 };
 
-// Prints the EBR's rows and collects its logical partitions. True when it
+// Keeps the EBR's rows and collects its logical partitions. True when it
 // links on; `offset` then holds the link.
-bool WalkEbr(ReportState& state, ByteView ebr, std::uint64_t ebrLba,
+bool WalkEbr(ReportState& state, ByteView ebr, EbrRecord& record,
              std::uint16_t partitionNumber, std::uint32_t& offset) {
   bool linked = false;
   for (int j = 0; j < 4; ++j) {
     const MbrPartitionEntry entry = ReadPartitionEntry(ebr, j);
-    Print("\n");
-    PrintPartitionRow(entry, j);
+    record.entries[static_cast<std::size_t>(j)] = entry;
     if (IsMbrExtendedType(entry.type) && !linked) {
       // Only the first link of an EBR is followed.
       offset = entry.startLba;
@@ -71,7 +70,7 @@ bool WalkEbr(ReportState& state, ByteView ebr, std::uint64_t ebrLba,
       const auto id = static_cast<std::uint16_t>(
           state.allOption ? partitionNumber * 256u + ebr.U8(kIdByteOffset) : 0u);
       AddBootTarget(state.bootTargets, entry.type, id, entry.sectorCount,
-                    ebrLba + entry.startLba);
+                    record.lba + entry.startLba);
     }
   }
   return linked;
@@ -93,7 +92,8 @@ bool ReadEbr(DiskDevice* disk, std::uint64_t ebrLba, std::uint8_t* buffer) {
 }
 
 // The walk's rows, without its closing line.
-ChainWalk WalkChain(ReportState& state, std::uint32_t baseLba, std::uint16_t partitionNumber) {
+ChainWalk WalkChain(ReportState& state, std::uint32_t baseLba, std::uint16_t partitionNumber,
+                    std::vector<EbrRecord>& records) {
   DiskDevice* disk = state.disk;
   if (disk == nullptr || disk->sectorSize == 0) return {ChainEnd::kNoBuffer, baseLba, 0};
   const std::size_t readSize = 2u * disk->sectorSize;
@@ -116,10 +116,12 @@ ChainWalk WalkChain(ReportState& state, std::uint32_t baseLba, std::uint16_t par
     if (ebr.U16(kBootSignatureOffset) != kBootSignature) {
       return {ChainEnd::kNoSignature, ebrLba, ebrs + 1};
     }
-    const bool linked = WalkEbr(state, ebr, ebrLba, partitionNumber, offset);
+    EbrRecord& record = records.emplace_back();
+    record.lba = ebrLba;
+    const bool linked = WalkEbr(state, ebr, record, partitionNumber, offset);
     // `offset` is the new link, or this EBR's own offset: only a first EBR
     // without a link goes without the rule.
-    if (offset != 0) Print("%s", kMbrTableRule);
+    record.ruleAfter = offset != 0;
     if (!linked) return {ChainEnd::kLastEbr, ebrLba, ebrs + 1};
   }
 }
@@ -149,14 +151,32 @@ void PrintChainEnd(const ChainWalk& walk) {
 
 }  // namespace
 
+ChainRecord WalkExtendedChain(ReportState& state, std::uint32_t baseLba,
+                              std::uint16_t partitionNumber) {
+  ChainRecord chain;
+  chain.walk = WalkChain(state, baseLba, partitionNumber, chain.ebrs);
+  return chain;
+}
+
 ChainWalk PrintExtendedChain(ReportState& state, std::uint32_t baseLba,
                              std::uint16_t partitionNumber) {
+  const ChainRecord chain = WalkExtendedChain(state, baseLba, partitionNumber);
+  PrintChainRecord(chain);
+  return chain.walk;
+}
+
+void PrintChainRecord(const ChainRecord& chain) {
   Print("%s", kMbrTableFrame);
   Print("\n                         Volume Information");
   Print("%s", kMbrTableRule);
-  const ChainWalk walk = WalkChain(state, baseLba, partitionNumber);
-  PrintChainEnd(walk);
-  return walk;
+  for (const EbrRecord& ebr : chain.ebrs) {
+    for (int j = 0; j < 4; ++j) {
+      Print("\n");
+      PrintPartitionRow(ebr.entries[static_cast<std::size_t>(j)], j);
+    }
+    if (ebr.ruleAfter) Print("%s", kMbrTableRule);
+  }
+  PrintChainEnd(chain.walk);
 }
 
 }  // namespace disklens

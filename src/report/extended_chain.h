@@ -1,9 +1,12 @@
 // The walk of an extended partition's chain of EBRs.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "report/chain_limits.h"
+#include "report/partition_row.h"
 #include "report/report_state.h"
 
 namespace disklens {
@@ -25,6 +28,23 @@ struct ChainWalk {
   std::uint32_t ebrs = 0;  // EBRs read
 };
 
+// One EBR of a walk: where it lies and its four entries as stored.
+struct EbrRecord {
+  std::uint64_t lba = 0;
+  std::array<MbrPartitionEntry, 4> entries{};
+  bool ruleAfter = false;  // the text's rule below its rows
+};
+
+// A whole walk: what was read, and how it ended.
+struct ChainRecord {
+  std::vector<EbrRecord> ebrs;
+  ChainWalk walk;
+};
+
+// Walks the chain as PrintExtendedChain does, printing nothing.
+ChainRecord WalkExtendedChain(ReportState& state, std::uint32_t baseLba,
+                              std::uint16_t partitionNumber);
+
 // Prints the "Volume Information" block of the chain whose first EBR lies at
 // the absolute `baseLba`, each EBR's four rows in turn, and adds its logical
 // partitions to the BootTargetList. Under "/all" their id is
@@ -34,5 +54,8 @@ struct ChainWalk {
 // pass's EBR budget (`chainEbrsLeft`, which each EBR read lowers) runs out.
 ChainWalk PrintExtendedChain(ReportState& state, std::uint32_t baseLba,
                              std::uint16_t partitionNumber);
+
+// The "Volume Information" block of a walk already made.
+void PrintChainRecord(const ChainRecord& chain);
 
 }  // namespace disklens

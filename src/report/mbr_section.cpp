@@ -27,7 +27,7 @@ MbrRecord ReadMbr(ReportState& state) {
 void PrintMbrSection(ReportState& state) {
   const MbrRecord mbr = ReadMbr(state);
   if (mbr.bytesRead == 0) return;
-  const ByteView sector0{state.workBuffer, mbr.bytesRead};
+  const MbrChains chains = WalkMbrTable(state, mbr);
 
   Print("\n======================================================================");
   Print("\n           MBR Partition Information (HD%i - 0x%08" PRIX32 ")", HdNumber(state),
@@ -38,7 +38,7 @@ void PrintMbrSection(ReportState& state) {
         mbr.drive.sectorsPerTrack);
   Print("%s", kMbrTableFrame);
   // The table is printed whether or not sector 0 carries 0x55 0xAA.
-  PrintMbrTable(state, sector0);
+  PrintMbrTable(state, mbr, chains);
   Print("%s", kMbrTableFrame);
 }
 

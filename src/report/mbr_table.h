@@ -1,13 +1,24 @@
 // The four rows of sector 0, with the chain behind every extended entry.
 #pragma once
 
-#include "disk/bytes.h"
+#include <array>
+#include <optional>
+
+#include "report/extended_chain.h"
+#include "report/mbr_record.h"
 #include "report/report_state.h"
 
 namespace disklens {
 
-// `sector0` is the data read from LBA 0. Adds the primary partitions that have
-// a decoder to the BootTargetList with their entry number 1 to 4 as id.
-void PrintMbrTable(ReportState& state, ByteView sector0);
+// The chain walked behind each extended entry of sector 0, by entry.
+using MbrChains = std::array<std::optional<ChainRecord>, 4>;
+
+// Walks the chain of every extended entry (not only the first) and adds the
+// primary partitions that have a decoder to the BootTargetList, with their
+// entry number 1 to 4 as id.
+MbrChains WalkMbrTable(ReportState& state, const MbrRecord& mbr);
+
+// The rows, each extended one followed by its chain.
+void PrintMbrTable(const ReportState& state, const MbrRecord& mbr, const MbrChains& chains);
 
 }  // namespace disklens

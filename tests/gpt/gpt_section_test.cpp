@@ -165,7 +165,7 @@ TEST(GptReport, NeverWalksPastTheValidLength) {
   state.disk = OpenDiskDevice(0, kKindHardDisk, kGenericRead);
   ASSERT_NE(state.disk, nullptr);
   test::CapturedOutput out;
-  PrintGptReport(state, view);
+  PrintGptReport(state, WalkGpt(state, view));
   CloseDiskDevice(state.disk);
   EndDiskAccess();
   const std::string text = out.Text();

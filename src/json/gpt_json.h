@@ -1,0 +1,12 @@
+// The "gpt" member: a valid GPT's header and its used entries.
+#pragma once
+
+#include "gpt/gpt_report.h"
+#include "json/json_document.h"
+
+namespace disklens {
+
+// Null when the disk has no valid GPT.
+JsonValue GptJson(const GptRecord& gpt);
+
+}  // namespace disklens
