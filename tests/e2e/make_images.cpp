@@ -13,6 +13,7 @@
 #include "hostile/chain_pass_images.h"
 #include "hostile/hostile_images.h"
 #include "support/disk_image.h"
+#include "support/sparse_file.h"
 
 namespace {
 
@@ -21,10 +22,7 @@ using disklens::test::Entry;
 using disklens::test::MbrEntry;
 
 bool Save(const DiskImage& image, const std::filesystem::path& path) {
-  { std::ofstream create(path, std::ios::binary | std::ios::trunc); }
-  std::error_code ec;
-  std::filesystem::resize_file(path, image.Bytes().size(), ec);
-  if (ec) return false;
+  if (!disklens::test::MakeSizedFile(path, image.Bytes().size())) return false;
   std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
   const std::size_t s = image.SectorSize();
   const std::vector<std::uint8_t>& bytes = image.Bytes();
@@ -294,10 +292,7 @@ struct Piece {
 
 bool SaveSparse(std::uint64_t bytes, const std::vector<Piece>& pieces,
                 const std::filesystem::path& path) {
-  { std::ofstream create(path, std::ios::binary | std::ios::trunc); }
-  std::error_code ec;
-  std::filesystem::resize_file(path, bytes, ec);
-  if (ec) return false;
+  if (!disklens::test::MakeSizedFile(path, bytes)) return false;
   std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
   for (const Piece& p : pieces) {
     out.seekp(static_cast<std::streamoff>(p.lba * 512));

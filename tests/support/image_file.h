@@ -15,16 +15,14 @@
 #else
 #include "platform/posix_platform.h"
 #endif
+#include "support/sparse_file.h"
 #include "support/temp_dir.h"
 
 namespace disklens::test {
 
 // A sparse file of `bytes` bytes; true on success.
 inline bool MakeSparseFile(const std::string& path, std::uint64_t bytes) {
-  { std::ofstream create(path, std::ios::binary | std::ios::trunc); }
-  std::error_code ec;
-  std::filesystem::resize_file(path, bytes, ec);
-  return !ec;
+  return MakeSizedFile(path, bytes);
 }
 
 // Writes `data` at byte `offset` of an existing file; true on success.
