@@ -9,6 +9,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/image_source.h"
 #include "platform/platform.h"
 #include "platform/posix_disks.h"
 
@@ -54,6 +55,10 @@ class PosixPlatform : public Platform {
     bool blockDevice = false;
     std::uint32_t sectorSize = 512;
     std::uint64_t position = 0;
+    // A container file's virtual disk; reads go through it instead of `fd`.
+    std::shared_ptr<ImageSource> image{};
+    ImageKind kind = ImageKind::kRaw;
+    std::uint32_t index = 0;  // the disk number it stands behind
   };
   struct Mutex {
     std::recursive_mutex mutex;
@@ -61,7 +66,10 @@ class PosixPlatform : public Platform {
 
   const std::vector<DiskSource>& Disks();
   Handle NewHandle();
+  bool ReadImage(File& file, void* buffer, std::uint32_t bytes, std::uint32_t* done);
   void SayNotOpened(std::uint32_t index, const DiskSource& source, const char* reason);
+  bool OpenContainer(std::uint32_t index, const DiskSource& source, int fd, std::uint64_t fileSize,
+                     File& file);
 
   bool asWin9x_;
   bool disksKnown_ = false;
@@ -73,6 +81,8 @@ class PosixPlatform : public Platform {
   std::set<std::uint32_t> notOpenedSaid_;
   bool verbose_ = false;
   std::set<std::uint32_t> sourceSaid_;
+  std::set<std::uint32_t> sectorSizeSaid_;
+  std::set<std::uint32_t> readErrorSaid_;
   std::map<Handle, std::unique_ptr<Mutex>> mutexes_;
 };
 
