@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <utility>
 
 #include "platform/geometry_reply.h"
+#include "platform/win32_image_kind.h"
 
 namespace disklens {
 
@@ -135,6 +137,24 @@ Handle Win32Platform::CreateFileA(const char* path, std::uint32_t desiredAccess,
   if (::GetFileType(file) != FILE_TYPE_DISK) {
     ::CloseHandle(file);
     ::SetLastError(ERROR_FILE_NOT_FOUND);
+    return kInvalidHandle;
+  }
+  // This build has no container libraries: a container is named, once a run,
+  // instead of being reported as the garbage its raw bytes would give.
+  const ImageKind kind = DetectHandleKind(FromWin(file));
+  if (kind != ImageKind::kRaw) {
+    ::CloseHandle(file);
+    std::lock_guard<std::mutex> guard(lock_);
+    if (containerSaid_.insert(*index).second) {
+      std::fprintf(stderr,
+                   "disklens: HD%u: %s: %s (this build reads raw images; attach it with Disk "
+                   "Management or Mount-DiskImage and run disklens on the physical drive it "
+                   "becomes)\n",
+                   static_cast<unsigned>(*index),
+                   source.entry.empty() ? source.path.c_str() : source.entry.c_str(),
+                   ImageKindText(kind));
+    }
+    ::SetLastError(ERROR_NOT_SUPPORTED);
     return kInvalidHandle;
   }
   std::lock_guard<std::mutex> guard(lock_);

@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/disk_list.h"
@@ -55,6 +56,7 @@ class Win32Platform : public Platform {
   bool imagesKnown_ = false;
   std::optional<std::vector<DiskSource>> images_;
   std::map<Handle, std::uint32_t> imageHandles_;  // open image files and their sector size
+  std::set<std::uint32_t> containerSaid_;         // disk numbers named as containers
 };
 
 // DISKLENS_DISKS as the process sees it; none when it is not set. An empty
