@@ -1,6 +1,7 @@
 // The report read through every container that qemu-img writes equals the raw
 // images' report, and no container file changes for being read.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "images/container_images.h"
 
@@ -103,6 +104,26 @@ TEST(VmdkImages, DescriptorWithSparseExtentsReportsAsRaw) {
 
 TEST(VmdkImages, DescriptorWithFlatExtentReportsAsRaw) {
   CheckConversion({"vmdk", "-o subformat=monolithicFlat", ".vmdk"});
+}
+
+// An extent that is a FIFO would make the library's open wait for a writer.
+TEST(VmdkImages, ExtentThatIsNoFileIsNamedNeverWaitedFor) {
+  DISKLENS_NEED_TOOL("qemu-img");
+  test::TempDir dir;
+  ASSERT_TRUE(dir.Ok());
+  const std::vector<test::RawDisk> disks = test::MakeRawDisks(dir);
+  ASSERT_GE(disks.size(), 3u);
+  const std::string descriptor = dir.File("flat.vmdk");
+  ASSERT_TRUE(test::QemuConvert(disks[2].path, descriptor, "vmdk", "-o subformat=monolithicFlat"));
+  const std::string extent = dir.File("flat-flat.vmdk");
+  ASSERT_TRUE(std::filesystem::remove(extent));
+  ASSERT_EQ(mkfifo(extent.c_str(), 0600), 0);
+  const test::ProgramRun run =
+      test::RunDisklens(descriptor + ":" + disks[2].path, {}, DISKLENS_BINARY, "timeout 20 env");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, test::RunDisklens(":" + disks[2].path).out);
+  EXPECT_EQ(run.err, "disklens: HD0: " + descriptor + ": extent " + extent +
+                         ": not a disk image or block device\n");
 }
 
 }  // namespace

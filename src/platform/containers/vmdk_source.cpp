@@ -1,6 +1,7 @@
 // VMDK through libvmdk: monolithic sparse, stream-optimized, and a text
 // descriptor with its extent files beside it.
 #include <libvmdk.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -62,6 +63,47 @@ class VmdkSource : public ImageSource {
   std::uint64_t size_ = 0;
 };
 
+// The extents are opened as a descriptor names them: a FIFO among them would
+// make the run wait for a writer, a character device read what is no disk.
+// Each place the library may look for one must be a file or a block device.
+bool ExtentsAreFiles(libvmdk_handle_t* handle, const std::filesystem::path& dir,
+                     std::string& error) {
+  libvmdk_error_t* e = nullptr;
+  int count = 0;
+  if (libvmdk_handle_get_number_of_extents(handle, &count, &e) != 1) {
+    error = Message(e, "unable to read the extents");
+    return false;
+  }
+  for (int i = 0; i < count; ++i) {
+    libvmdk_extent_descriptor_t* extent = nullptr;
+    std::size_t size = 0;
+    std::string name;
+    if (libvmdk_handle_get_extent_descriptor(handle, i, &extent, &e) == 1) {
+      if (libvmdk_extent_descriptor_get_utf8_filename_size(extent, &size, &e) == 1 && size > 1) {
+        name.assign(size, '\0');
+        if (libvmdk_extent_descriptor_get_utf8_filename(
+                extent, reinterpret_cast<std::uint8_t*>(name.data()), size, &e) != 1) {
+          name.clear();
+        }
+      }
+      libvmdk_extent_descriptor_free(&extent, nullptr);
+    }
+    if (e != nullptr) libvmdk_error_free(&e);
+    name.resize(name.find('\0') == std::string::npos ? name.size() : name.find('\0'));
+    if (name.empty()) continue;
+    const std::filesystem::path named(name);
+    for (const std::filesystem::path& place :
+         {named.is_absolute() ? named : dir / named, dir / named.filename()}) {
+      struct stat st {};
+      if (::stat(place.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode)) {
+        error = "extent " + place.string() + ": not a disk image or block device";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 std::unique_ptr<VmdkSource> Open(const std::string& path, int depth, std::string& error) {
   libvmdk_handle_t* handle = nullptr;
   libvmdk_error_t* e = nullptr;
@@ -78,6 +120,7 @@ std::unique_ptr<VmdkSource> Open(const std::string& path, int depth, std::string
   // The extents that a descriptor names lie beside it.
   const std::filesystem::path folder = std::filesystem::path(path).parent_path();
   const std::string dir = folder.empty() ? std::string(".") : folder.string();
+  if (!ExtentsAreFiles(handle, dir, error)) return nullptr;
   if (libvmdk_handle_set_extent_data_files_path(handle, dir.c_str(), dir.size(), &e) != 1 ||
       libvmdk_handle_open_extent_data_files(handle, &e) != 1) {
     error = Message(e, "unable to open the extent files");
