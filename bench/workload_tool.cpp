@@ -9,6 +9,9 @@
 //                                prints each EBR's LBA
 //   workload_tool manifest OUT   lines "DISK OFFSET LENGTH" on stdin: writes them as
 //                                the binary records that bench/floor reads
+//   workload_tool amplify IMAGE  writes a hostile disk: an MBR extended entry and an
+//                                EMBR whose MPT lists 255 extended entries, all naming
+//                                one chain of 4,096 EBRs
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -128,6 +131,37 @@ int Chain(const std::string& image) {
   return 0;
 }
 
+// The MBR, 255 MPT entries and, under "/all", 256 walks of one 4,096-EBR chain at LBA 64.
+int Amplify(const std::string& image) {
+  constexpr std::uint32_t kBase = 64, kEbrs = 4096;
+  std::vector<unsigned char> disk((kBase + kEbrs + 8) * 512ull, 0);
+  unsigned char* mbr = disk.data();
+  PutEntry(mbr, 0, 0x05, kBase, kEbrs);
+  mbr[510] = 0x55, mbr[511] = 0xAA;
+  unsigned char* embr = disk.data() + 512;
+  std::memcpy(embr, "EMBR", 4);
+  std::memcpy(embr + 18, "MPT", 3);
+  embr[21] = 1;
+  embr[22] = 255;
+  for (std::uint32_t k = 0; k < 255; ++k) {
+    unsigned char* e = embr + 28 + 28 * k;
+    PutU32(e + 2, kBase);
+    PutU32(e + 6, kBase + kEbrs - 1);
+    e[10] = static_cast<unsigned char>(k + 1);
+    e[11] = 0x05;
+  }
+  for (std::uint32_t k = 0; k < kEbrs; ++k) {
+    unsigned char* ebr = disk.data() + (kBase + k) * 512ull;
+    if (k + 1 < kEbrs) PutEntry(ebr, 0, 0x05, k + 1, 1);
+    ebr[510] = 0x55, ebr[511] = 0xAA;
+  }
+  const int fd = ::open(image.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0) return Fail(image);
+  if (::write(fd, disk.data(), disk.size()) != static_cast<ssize_t>(disk.size())) return Fail(image);
+  ::close(fd);
+  return 0;
+}
+
 int Manifest(const std::string& out) {
   std::FILE* f = std::fopen(out.c_str(), "wb");
   if (f == nullptr) return Fail(out);
@@ -146,6 +180,7 @@ int main(int argc, char** argv) {
   if (command == "place" && argc == 2) return Place();
   if (command == "chain" && argc == 3) return Chain(argv[2]);
   if (command == "manifest" && argc == 3) return Manifest(argv[2]);
-  std::fprintf(stderr, "usage: workload_tool place | chain IMAGE | manifest OUT\n");
+  if (command == "amplify" && argc == 3) return Amplify(argv[2]);
+  std::fprintf(stderr, "usage: workload_tool place | chain IMAGE | manifest OUT | amplify IMAGE\n");
   return 2;
 }

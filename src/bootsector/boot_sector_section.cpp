@@ -22,8 +22,9 @@ void PrintRule() {
 // replaces the boot sector in the WorkBuffer.
 void PrintTrailerOf(ReportState& state, const BootTarget& row) {
   if (row.totalSectors == 0) return;  // no last sector
-  // 64-bit, so that a partition reaching past 2^32 sectors can't wrap to the disk's start.
-  const std::uint64_t last = static_cast<std::uint64_t>(row.lba) + row.totalSectors - 1;
+  // A last sector beyond what 64 bits hold would wrap to the disk's start.
+  if (row.totalSectors - 1 > UINT64_MAX - row.lba) return;
+  const std::uint64_t last = row.lba + row.totalSectors - 1;
   const std::size_t read = ReadIntoWorkBuffer(state, last, 1, 0);
   if (read != 0) PrintImageTrailer(ByteView{state.workBuffer, read});
 }
@@ -56,11 +57,13 @@ void Decode(ReportState& state, const BootTarget& row, ByteView sector) {
 void PrintRow(ReportState& state, const BootTarget& row) {
   const std::size_t read = ReadIntoWorkBuffer(state, row.lba, 1, 0);
   if (read == 0) {
-    Print("\nError reading LBA %" PRIu32, row.lba);
+    Print("\nError reading LBA %llu", static_cast<unsigned long long>(row.lba));
     return;
   }
-  Print("\nFile System ID: 0x%X   LBA: %" PRIu32 "  Total Sectors: %" PRIu32,
-        static_cast<unsigned>(row.fileSystemId), row.lba, row.totalSectors);
+  // The true values, also past 2^32: below it the text is the same.
+  Print("\nFile System ID: 0x%X   LBA: %llu  Total Sectors: %llu",
+        static_cast<unsigned>(row.fileSystemId), static_cast<unsigned long long>(row.lba),
+        static_cast<unsigned long long>(row.totalSectors));
   if (row.id != 0) Print("   ID: 0x%X", static_cast<unsigned>(row.id));
   Decode(state, row, ByteView{state.workBuffer, read});
 }

@@ -21,7 +21,7 @@ bool IsBootTargetType(std::uint32_t fileSystemId) {
 }
 
 void AddBootTarget(BootTargetList& list, std::uint8_t fileSystemId, std::uint16_t id,
-                   std::uint32_t totalSectors, std::uint32_t lba) {
+                   std::uint64_t totalSectors, std::uint64_t lba) {
   for (std::uint32_t i = 0; i < list.count; ++i) {
     if (list.rows[i].lba == lba) {
       list.rows[i].id = id;

@@ -8,8 +8,10 @@ namespace disklens {
 struct BootTarget {
   std::uint8_t fileSystemId = 0;
   std::uint16_t id = 0;
-  std::uint32_t lba = 0;
-  std::uint32_t totalSectors = 0;
+  // 64-bit: a logical partition of a chain past 2^32 and a GPT partition can
+  // lie beyond what 32 bits hold.
+  std::uint64_t lba = 0;
+  std::uint64_t totalSectors = 0;
 };
 
 inline constexpr std::uint32_t BootTargetCapacity = 255;
@@ -25,6 +27,6 @@ bool IsBootTargetType(std::uint32_t fileSystemId);
 // One row per start LBA: a second add of the same LBA only replaces the `id`.
 // A new LBA on a full list is dropped.
 void AddBootTarget(BootTargetList& list, std::uint8_t fileSystemId, std::uint16_t id,
-                   std::uint32_t totalSectors, std::uint32_t lba);
+                   std::uint64_t totalSectors, std::uint64_t lba);
 
 }  // namespace disklens

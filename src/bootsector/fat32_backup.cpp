@@ -25,9 +25,11 @@ ByteView PlaceFat32Backup(ReportState& state, const BootTarget& row, ByteView pr
     std::memcpy(area, primary.data, primary.size);
     return ByteView{area, primary.size};
   }
-  const std::uint64_t lba =
-      static_cast<std::uint64_t>(row.lba) + (number == 0 ? kDefaultBackup : number);
-  const std::size_t read = ReadIntoWorkBuffer(state, lba, 1, offset);
+  const std::uint64_t distance = number == 0 ? kDefaultBackup : number;
+  // A backup beyond what 64 bits hold would wrap to the disk's start: none is read.
+  const std::size_t read = distance > UINT64_MAX - row.lba
+                               ? 0
+                               : ReadIntoWorkBuffer(state, row.lba + distance, 1, offset);
   if (read == 0) {
     // A read that failed part way may have left some bytes; show none of them.
     std::memset(area, 0, room);

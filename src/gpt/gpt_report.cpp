@@ -66,8 +66,11 @@ void OfferBootTarget(ReportState& state, std::uint32_t index, std::uint64_t star
   const std::int32_t status = ProbePartitionType(state.disk, static_cast<std::uint32_t>(start),
                                                  static_cast<std::uint32_t>(start >> 32), id);
   if (status != kProbeOk || !IsBootTargetType(id)) return;
+  // Whole 64-bit values: cut to 32 bits, a partition at 2^32 + 2048 would get
+  // the boot sector of LBA 2048. An entry that ends before it starts holds no sector.
+  const std::uint64_t sectors = end >= start ? end - start + 1 : 0;
   AddBootTarget(state.bootTargets, static_cast<std::uint8_t>(id), static_cast<std::uint16_t>(index),
-                static_cast<std::uint32_t>(end - start + 1), static_cast<std::uint32_t>(start));
+                sectors, start);
 }
 
 void PrintEntry(std::uint32_t index, ByteView slot) {

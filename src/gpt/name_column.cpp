@@ -2,6 +2,10 @@
 
 #include <cstdint>
 
+#ifndef _WIN32
+#include "platform/char_width.h"
+#endif
+
 namespace disklens {
 
 namespace {
@@ -40,26 +44,32 @@ int DecodeUtf8(const unsigned char* s, std::uint32_t& cp) {
 
 std::string FitNameColumn(const char* text) {
   std::string out;
-  std::size_t characters = 0;
+  std::size_t columns = 0;
   const auto* s = reinterpret_cast<const unsigned char*>(text != nullptr ? text : "");
-  while (*s != 0 && characters < kNameColumnWidth) {
 #ifdef _WIN32
+  for (; *s != 0 && columns < kNameColumnWidth; ++s, ++columns) {
     out += IsControl(*s) && *s < 0x80 ? '?' : static_cast<char>(*s);
-    ++s;
+  }
 #else
+  // By display columns: a wide character takes two, a combining mark none and
+  // stays with its base even in the last column. A wide character that does
+  // not fit in the last column is left out, and the padding takes its place.
+  while (*s != 0) {
     std::uint32_t cp = 0;
     const int length = DecodeUtf8(s, cp);
-    if (length == 0 || IsControl(cp)) {
-      out += '?';
-      s += length == 0 ? 1 : length;
-    } else {
+    const bool shown = length != 0 && !IsControl(cp);
+    const std::size_t width = shown ? static_cast<std::size_t>(CharWidth(cp)) : 1;
+    if (columns + width > kNameColumnWidth) break;
+    if (shown) {
       out.append(reinterpret_cast<const char*>(s), static_cast<std::size_t>(length));
-      s += length;
+    } else {
+      out += '?';
     }
-#endif
-    ++characters;
+    s += length == 0 ? 1 : length;
+    columns += width;
   }
-  out.append(kNameColumnWidth - characters, ' ');
+#endif
+  out.append(kNameColumnWidth - columns, ' ');
   return out;
 }
 

@@ -7,10 +7,11 @@ namespace disklens {
 
 inline constexpr std::size_t kNameColumnWidth = 23;
 
-// `text` (a name from NameToText) cut to 23 characters and padded with spaces
+// `text` (a name from NameToText) cut to 23 columns and padded with spaces
 // to 23. Control characters, and on POSIX bytes that are not UTF-8, show as "?".
-// On POSIX a character is a UTF-8 code point and is never cut apart; the
-// Windows build counts bytes of its ANSI code page.
+// On POSIX the text is UTF-8 and columns are display columns (CharWidth): a
+// character is never cut apart, and a wide one that does not fit in the last
+// column becomes a space. The Windows build counts bytes of its ANSI code page.
 std::string FitNameColumn(const char* text);
 
 }  // namespace disklens

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define DK_WINAPI __stdcall
@@ -73,6 +74,13 @@ class Platform {
   // With `verbose`, a back end that knows which file stands behind each disk
   // number names it on stderr when it opens; the others ignore it.
   virtual void SetVerbose(bool /*verbose*/) {}
+  // Called once, after the last disk number: a back end that saw the
+  // system's disks refused for lack of rights says so on stderr, in one line.
+  virtual void ExplainUnopenedDisks() {}
+
+  // The file or device behind disk `index` (0 to 31) as the user named it;
+  // empty when this back end can't say.
+  virtual std::string DiskSourceName(std::uint32_t /*index*/) { return {}; }
 
   virtual bool GetVersionExA(OsVersionInfo& info) = 0;
   virtual std::uint32_t SetErrorMode(std::uint32_t mode) = 0;

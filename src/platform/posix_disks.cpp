@@ -94,7 +94,7 @@ bool NaturalNameLess(const std::string& a, const std::string& b) {
   return a < b;
 }
 
-std::vector<DiskSource> ListSystemDisks(const std::string& sysBlock) {
+std::vector<DiskSource> ListSystemDisks(const std::string& sysBlock, const std::string& devDir) {
   std::vector<std::string> names;
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(sysBlock, ec)) {
@@ -103,13 +103,13 @@ std::vector<DiskSource> ListSystemDisks(const std::string& sysBlock) {
   }
   std::sort(names.begin(), names.end(), NaturalNameLess);
   std::vector<DiskSource> disks;
-  for (const std::string& name : names) disks.push_back(DiskSource{"/dev/" + name, 512});
+  for (const std::string& name : names) disks.push_back(DiskSource{devDir + "/" + name, 512});
   return disks;
 }
 
 std::vector<DiskSource> ConfiguredDisks() {
   if (const char* list = std::getenv("DISKLENS_DISKS")) return ParseDiskList(list);
-  return ListSystemDisks("/sys/block");
+  return ListSystemDisks("/sys/block", "/dev");
 }
 
 }  // namespace disklens

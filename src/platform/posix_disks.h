@@ -13,10 +13,11 @@ namespace disklens {
 // (sda, sdb, sdaa; nvme0n1, nvme1n1, nvme10n1).
 bool NaturalNameLess(const std::string& a, const std::string& b);
 
-// The whole disks under `sysBlock` (normally /sys/block), as /dev/NAME paths in
-// natural order, without ram, zram, optical drives and loop devices that have
-// no backing file.
-std::vector<DiskSource> ListSystemDisks(const std::string& sysBlock);
+// The whole disks under `sysBlock` (normally /sys/block), as `devDir`/NAME
+// paths in natural order, without ram, zram, optical drives and loop devices
+// that have no backing file.
+std::vector<DiskSource> ListSystemDisks(const std::string& sysBlock,
+                                        const std::string& devDir = "/dev");
 
 // The disks of this run: DISKLENS_DISKS when it is set, otherwise the system's.
 std::vector<DiskSource> ConfiguredDisks();

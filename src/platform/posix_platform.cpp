@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "disk/win9x/dkhlp32.h"
+#include "platform/disk_messages.h"
 #include "platform/geometry_reply.h"
 #include "platform/posix_image_kind.h"
 #include "platform/utf8.h"
@@ -52,8 +53,6 @@ std::uint32_t ErrorFromErrno(int e) {
 
 void Fail(std::uint32_t error) { t_lastError = error; }
 
-constexpr char kNotADisk[] = "not a disk image or block device";
-
 bool IsDiskType(const struct stat& st) { return S_ISREG(st.st_mode) || S_ISBLK(st.st_mode); }
 
 }  // namespace
@@ -80,13 +79,15 @@ const std::vector<DiskSource>& PosixPlatform::Disks() {
   return disks_;
 }
 
-// A disk the user named that does not open is said once a run, however often
-// the disk layer tries it; the system's own disks are left to the caller.
-void PosixPlatform::SayNotOpened(std::uint32_t index, const DiskSource& source,
-                                 const char* reason) {
-  if (source.entry.empty() || !notOpenedSaid_.insert(index).second) return;
-  std::fprintf(stderr, "disklens: HD%u: %s: %s\n", static_cast<unsigned>(index),
-               source.entry.c_str(), reason);
+std::string PosixPlatform::DiskSourceName(std::uint32_t index) {
+  const std::vector<DiskSource>& disks = Disks();
+  return index < disks.size() ? disks[index].path : std::string{};
+}
+
+void PosixPlatform::SayNotOpened(std::uint32_t index, const DiskSource& source, int error) {
+  messages_.NotOpened(index, source, std::strerror(error));
+  // The system's own disks are counted, for one line at the end of the run.
+  if (source.entry.empty() && (error == EACCES || error == EPERM)) messages_.Denied(index);
 }
 
 // A DISKLENS_DISKS file that its signature names a container is read through
@@ -97,7 +98,7 @@ bool PosixPlatform::OpenContainer(std::uint32_t index, const DiskSource& source,
   if (kind == ImageKind::kRaw) return true;
   OpenedImage opened = OpenImageSource(kind, source.path);
   if (opened.source == nullptr) {
-    SayNotOpened(index, source, opened.error.c_str());
+    messages_.NotOpened(index, source, opened.error.c_str());
     return false;
   }
   const std::uint32_t recorded = opened.source->RecordedSectorSize();
@@ -106,7 +107,7 @@ bool PosixPlatform::OpenContainer(std::uint32_t index, const DiskSource& source,
     if (recorded != 512 && recorded != 1024 && recorded != 2048 && recorded != 4096) {
       const std::string reason = "the container records " + std::to_string(recorded) +
                                  "-byte sectors (disklens reads 512, 1024, 2048 or 4096)";
-      SayNotOpened(index, source, reason.c_str());
+      messages_.NotOpened(index, source, reason.c_str());
       return false;
     }
     if (source.sectorSizeGiven && recorded != source.imageSectorSize &&
@@ -227,7 +228,7 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
   }
   const DiskSource& source = disks[*index];
   if (!source.error.empty()) {
-    SayNotOpened(*index, source, source.error.c_str());
+    messages_.NotOpened(*index, source, source.error.c_str());
     Fail(kErrorFileNotFound);
     return kInvalidHandle;
   }
@@ -237,12 +238,12 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
   struct stat st {};
   if (::stat(source.path.c_str(), &st) != 0) {
     const int error = errno;
-    SayNotOpened(*index, source, std::strerror(error));
+    SayNotOpened(*index, source, error);
     Fail(ErrorFromErrno(error));
     return kInvalidHandle;
   }
   if (!IsDiskType(st)) {
-    SayNotOpened(*index, source, kNotADisk);
+    messages_.NotOpened(*index, source, kNotADisk);
     Fail(kErrorFileNotFound);
     return kInvalidHandle;
   }
@@ -250,13 +251,13 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
   const int fd = ::open(source.path.c_str(), mode | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     const int error = errno;
-    SayNotOpened(*index, source, std::strerror(error));
+    SayNotOpened(*index, source, error);
     Fail(ErrorFromErrno(error));
     return kInvalidHandle;
   }
   if (::fstat(fd, &st) != 0 || !IsDiskType(st)) {
     ::close(fd);
-    SayNotOpened(*index, source, kNotADisk);
+    messages_.NotOpened(*index, source, kNotADisk);
     Fail(kErrorFileNotFound);
     return kInvalidHandle;
   }
@@ -281,19 +282,12 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
       return kInvalidHandle;
     }
   }
-  if (verbose_ && sourceSaid_.insert(*index).second) {
+  if (verbose_) {
     std::uint64_t bytes = static_cast<std::uint64_t>(st.st_size);
     if (file.blockDevice && ::ioctl(fd, BLKGETSIZE64, &bytes) != 0) bytes = 0;
-    if (file.image != nullptr) {
-      std::fprintf(stderr, "disklens: HD%u = %s (%s, %u-byte sectors, %llu bytes)\n",
-                   static_cast<unsigned>(*index), source.path.c_str(), ImageKindText(file.kind),
-                   static_cast<unsigned>(file.sectorSize),
-                   static_cast<unsigned long long>(file.image->MediaSize()));
-    } else {
-      std::fprintf(stderr, "disklens: HD%u = %s (%u-byte sectors, %llu bytes)\n",
-                   static_cast<unsigned>(*index), source.path.c_str(),
-                   static_cast<unsigned>(file.sectorSize), static_cast<unsigned long long>(bytes));
-    }
+    if (file.image != nullptr) bytes = file.image->MediaSize();
+    messages_.Source(*index, source.path, file.sectorSize, bytes,
+                     file.image != nullptr ? ImageKindText(file.kind) : nullptr);
   }
   const Handle h = NewHandle();
   files_.emplace(h, std::move(file));

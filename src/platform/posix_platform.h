@@ -9,6 +9,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/disk_messages.h"
 #include "platform/image_source.h"
 #include "platform/platform.h"
 #include "platform/posix_disks.h"
@@ -25,6 +26,8 @@ class PosixPlatform : public Platform {
   ~PosixPlatform() override;
 
   void SetVerbose(bool verbose) override { verbose_ = verbose; }
+  std::string DiskSourceName(std::uint32_t index) override;
+  void ExplainUnopenedDisks() override { messages_.ExplainDenied(); }
   bool GetVersionExA(OsVersionInfo& info) override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   LibraryHandle LoadLibraryA(const char* name) override;
@@ -66,10 +69,11 @@ class PosixPlatform : public Platform {
 
   const std::vector<DiskSource>& Disks();
   Handle NewHandle();
-  bool ReadImage(File& file, void* buffer, std::uint32_t bytes, std::uint32_t* done);
-  void SayNotOpened(std::uint32_t index, const DiskSource& source, const char* reason);
+  // Names an entry that did not open with the system's reason for `error`.
+  void SayNotOpened(std::uint32_t index, const DiskSource& source, int error);
   bool OpenContainer(std::uint32_t index, const DiskSource& source, int fd, std::uint64_t fileSize,
                      File& file);
+  bool ReadImage(File& file, void* buffer, std::uint32_t bytes, std::uint32_t* done);
 
   bool asWin9x_;
   bool disksKnown_ = false;
@@ -78,9 +82,8 @@ class PosixPlatform : public Platform {
   bool libraryLoaded_ = false;
   Handle nextHandle_ = 0x100;
   std::map<Handle, File> files_;
-  std::set<std::uint32_t> notOpenedSaid_;
   bool verbose_ = false;
-  std::set<std::uint32_t> sourceSaid_;
+  DiskMessages messages_;
   std::set<std::uint32_t> sectorSizeSaid_;
   std::set<std::uint32_t> readErrorSaid_;
   std::map<Handle, std::unique_ptr<Mutex>> mutexes_;

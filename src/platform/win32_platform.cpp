@@ -2,11 +2,12 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <string>
 #include <utility>
 
 #include "platform/geometry_reply.h"
 #include "platform/win32_image_kind.h"
+#include "platform/win32_error_text.h"
 
 namespace disklens {
 
@@ -55,6 +56,12 @@ const std::optional<std::vector<DiskSource>>& Win32Platform::Images() {
     imagesKnown_ = true;
   }
   return images_;
+}
+
+std::string Win32Platform::DiskSourceName(std::uint32_t index) {
+  const std::optional<std::vector<DiskSource>>& images = Images();
+  if (!images) return "\\\\.\\PhysicalDrive" + std::to_string(index);
+  return index < images->size() ? (*images)[index].path : std::string{};
 }
 
 std::optional<std::uint32_t> Win32Platform::ImageSectorSize(Handle handle) {
@@ -121,8 +128,10 @@ Handle Win32Platform::CreateFileA(const char* path, std::uint32_t desiredAccess,
   const std::optional<std::vector<DiskSource>>& images = Images();
   const std::optional<std::uint32_t> index = PhysicalDriveIndex(path);
   if (!images || !index) {
-    return FromWin(::CreateFileA(path, desiredAccess, shareMode, nullptr, creationDisposition,
-                                 flags, nullptr));
+    const HANDLE device = ::CreateFileA(path, desiredAccess, shareMode, nullptr,
+                                        creationDisposition, flags, nullptr);
+    if (index) NoteRawOpen(*index, path, device);
+    return FromWin(device);
   }
   if (creationDisposition != kOpenExisting || *index >= images->size() ||
       (*images)[*index].path.empty()) {
@@ -130,36 +139,80 @@ Handle Win32Platform::CreateFileA(const char* path, std::uint32_t desiredAccess,
     return kInvalidHandle;
   }
   const DiskSource& source = (*images)[*index];
-  // An image is an ordinary file: no unbuffered or other raw-device flags.
-  const HANDLE file = ::CreateFileA(source.path.c_str(), desiredAccess, shareMode, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return kInvalidHandle;
-  if (::GetFileType(file) != FILE_TYPE_DISK) {
-    ::CloseHandle(file);
+  if (!source.error.empty()) {
+    messages_.NotOpened(*index, source, source.error.c_str());
     ::SetLastError(ERROR_FILE_NOT_FOUND);
     return kInvalidHandle;
   }
-  // This build has no container libraries: a container is named, once a run,
-  // instead of being reported as the garbage its raw bytes would give.
-  const ImageKind kind = DetectHandleKind(FromWin(file));
-  if (kind != ImageKind::kRaw) {
+  // A directory opens only with backup semantics; refused, it would read as
+  // "Permission denied".
+  const DWORD attributes = ::GetFileAttributesA(source.path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    messages_.NotOpened(*index, source, kNotADisk);
+    ::SetLastError(ERROR_FILE_NOT_FOUND);
+    return kInvalidHandle;
+  }
+  // An image is an ordinary file: no unbuffered or other raw-device flags.
+  const HANDLE file = ::CreateFileA(source.path.c_str(), desiredAccess, shareMode, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    messages_.NotOpened(*index, source, Win32ErrorReason(error).c_str());
+    ::SetLastError(error);
+    return kInvalidHandle;
+  }
+  // A pipe or a character device (NUL, CON, a FIFO under Wine) is refused
+  // before anything is read from it, which could wait.
+  if (::GetFileType(file) != FILE_TYPE_DISK) {
     ::CloseHandle(file);
-    std::lock_guard<std::mutex> guard(lock_);
-    if (containerSaid_.insert(*index).second) {
-      std::fprintf(stderr,
-                   "disklens: HD%u: %s: %s (this build reads raw images; attach it with Disk "
-                   "Management or Mount-DiskImage and run disklens on the physical drive it "
-                   "becomes)\n",
-                   static_cast<unsigned>(*index),
-                   source.entry.empty() ? source.path.c_str() : source.entry.c_str(),
-                   ImageKindText(kind));
-    }
+    messages_.NotOpened(*index, source, kNotADisk);
+    ::SetLastError(ERROR_FILE_NOT_FOUND);
+    return kInvalidHandle;
+  }
+  // This build has no container libraries: a container is named instead of
+  // being reported from its raw bytes, which would be garbage.
+  if (const ImageKind kind = DetectHandleKind(FromWin(file)); kind != ImageKind::kRaw) {
+    ::CloseHandle(file);
+    const std::string reason =
+        std::string(ImageKindText(kind)) +
+        " (this build reads raw images; attach it with Disk Management or Mount-DiskImage and "
+        "run disklens on the physical drive it becomes)";
+    messages_.NotOpened(*index, source, reason.c_str());
     ::SetLastError(ERROR_NOT_SUPPORTED);
     return kInvalidHandle;
+  }
+  if (verbose_) {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file, &size)) size.QuadPart = 0;
+    messages_.Source(*index, source.path, source.imageSectorSize,
+                 static_cast<std::uint64_t>(size.QuadPart));
   }
   std::lock_guard<std::mutex> guard(lock_);
   imageHandles_[FromWin(file)] = source.imageSectorSize;
   return FromWin(file);
+}
+
+void Win32Platform::NoteRawOpen(std::uint32_t index, const char* path, void* device) {
+  if (device == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ACCESS_DENIED) messages_.RawDenied();
+    ::SetLastError(error);
+    return;
+  }
+  messages_.RawOpened();
+  if (!verbose_) return;
+  // The disk's own sector size and size, as the geometry request gives them.
+  DISK_GEOMETRY_EX geometry{};
+  DWORD n = 0;
+  std::uint32_t sectorSize = 0;
+  std::uint64_t bytes = 0;
+  if (::DeviceIoControl(device, IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, nullptr, 0, &geometry,
+                        sizeof geometry, &n, nullptr) &&
+      n >= sizeof(DISK_GEOMETRY) + sizeof(LARGE_INTEGER)) {
+    sectorSize = geometry.Geometry.BytesPerSector;
+    bytes = static_cast<std::uint64_t>(geometry.DiskSize.QuadPart);
+  }
+  messages_.Source(index, path, sectorSize, bytes);
 }
 
 std::uint32_t Win32Platform::SetFilePointer(Handle handle, std::int32_t distanceLow,

@@ -8,10 +8,10 @@
 #include <map>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <vector>
 
 #include "platform/disk_list.h"
+#include "platform/disk_messages.h"
 #include "platform/platform.h"
 
 namespace disklens {
@@ -23,6 +23,9 @@ class Win32Platform : public Platform {
   // The images of `disks` in place of the raw devices.
   explicit Win32Platform(std::vector<DiskSource> disks);
 
+  void SetVerbose(bool verbose) override { verbose_ = verbose; }
+  void ExplainUnopenedDisks() override { messages_.ExplainNoRawDisk(); }
+  std::string DiskSourceName(std::uint32_t index) override;
   bool GetVersionExA(OsVersionInfo& info) override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   LibraryHandle LoadLibraryA(const char* name) override;
@@ -51,12 +54,15 @@ class Win32Platform : public Platform {
   // The image list of this run; none when the raw devices are used.
   const std::optional<std::vector<DiskSource>>& Images();
   std::optional<std::uint32_t> ImageSectorSize(Handle handle);
+  // Counts an open of the raw disk `index` and names it under --verbose.
+  void NoteRawOpen(std::uint32_t index, const char* path, void* device);
 
   std::mutex lock_;
   bool imagesKnown_ = false;
   std::optional<std::vector<DiskSource>> images_;
   std::map<Handle, std::uint32_t> imageHandles_;  // open image files and their sector size
-  std::set<std::uint32_t> containerSaid_;         // disk numbers named as containers
+  bool verbose_ = false;
+  DiskMessages messages_;
 };
 
 // DISKLENS_DISKS as the process sees it; none when it is not set. An empty

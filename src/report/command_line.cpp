@@ -9,13 +9,14 @@ char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A
 }  // namespace
 
 const char kUsage[] =
-    "Usage: disklens [/all] [--verbose] [--help] [--version]\n"
+    "Usage: disklens [/all] [--json] [--verbose] [--help] [--version]\n"
     "\n"
     "Prints how the disks are partitioned: for every BIOS disk 0x80 to 0x9F that\n"
     "opens, its MBR with the extended chains, EMBR tables, GPT and boot sectors.\n"
     "Every disk is opened read-only; nothing is ever written to one.\n"
     "\n"
     "  /all           widen the extended-chain walks (any letter case)\n"
+    "      --json     the same facts as one JSON document (docs/disklens.schema.json)\n"
     "  -v, --verbose  name on stderr the file behind each disk number\n"
     "  -h, --help, /? show this help\n"
     "      --version  show the version\n"
@@ -45,6 +46,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       line.help = true;
     } else if (std::strcmp(arg, "--version") == 0) {
       line.version = true;
+    } else if (std::strcmp(arg, "--json") == 0) {
+      line.json = true;
     } else if (std::strcmp(arg, "--verbose") == 0 || std::strcmp(arg, "-v") == 0) {
       line.verbose = true;
     } else {

@@ -10,6 +10,7 @@ struct CommandLine {
   bool help = false;     // --help, -h, /?
   bool version = false;  // --version
   bool verbose = false;  // --verbose, -v
+  bool json = false;     // --json
   bool all = false;      // /all (any case), the only argument once the options are out
   bool allNotApplied = false;        // /all given beside an ignored argument
   std::vector<std::string> ignored;  // every other argument, in order

@@ -7,6 +7,8 @@
 #include "bootsector/boot_sector_section.h"
 #include "disk/session.h"
 #include "gpt/gpt_section.h"
+#include "json/disk_json.h"
+#include "json/json_document.h"
 #include "report/command_line.h"
 #include "report/embr_section.h"
 #include "report/mbr_section.h"
@@ -41,12 +43,25 @@ int FinishReport() {
   return 1;
 }
 
+// The disk's object of the --json document; false when the disk is absent.
+bool ReportDiskJson(ReportState& state, std::uint32_t index, bool first) {
+  ResetBootTargets(state.bootTargets);
+  state.diskNumber = static_cast<std::uint8_t>(0x80 + index);
+  state.disk = OpenDiskDevice(index, kKindHardDisk, kGenericRead);
+  if (state.disk == nullptr) return false;
+  WriteJsonDisk(DescribeDisk(state, index), first);
+  CloseDiskDevice(state.disk);
+  state.disk = nullptr;
+  return true;
+}
+
 }  // namespace
 
 bool IsAllOption(int argc, const char* const* argv) { return ParseCommandLine(argc, argv).all; }
 
 void ReportDisk(ReportState& state, std::uint32_t index) {
   ResetBootTargets(state.bootTargets);
+  state.chainEbrsLeft = kPassEbrBudget;
   state.diskNumber = static_cast<std::uint8_t>(0x80 + index);
   // The program never writes, so it asks for read access only.
   state.disk = OpenDiskDevice(index, kKindHardDisk, kGenericRead);
@@ -81,16 +96,31 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now) {
   // Page-aligned, so that section reads go straight into place.
   state.workBuffer = static_cast<std::uint8_t*>(os.VirtualAlloc(kWorkBufferSize));
   if (state.workBuffer == nullptr) {
+    // Standard output takes JSON or nothing.
+    if (line.json) {
+      std::fprintf(stderr, "disklens: not enough memory for the work buffer\n");
+      return 1;
+    }
     Print("\nNot enough memory for allocate!\n");
     FinishReport();
     return 1;
   }
   std::memset(state.workBuffer, 0, kWorkBufferSize);
   StartDiskAccess(1);
-  PrintBanner(now);
-  for (std::uint32_t index = 0; index < kDiskCount && ReportWriteError() == 0; ++index) {
-    ReportDisk(state, index);
+  if (line.json) {
+    BeginJsonDocument(now);
+    bool first = true;
+    for (std::uint32_t index = 0; index < kDiskCount && ReportWriteError() == 0; ++index) {
+      if (ReportDiskJson(state, index, first)) first = false;
+    }
+    EndJsonDocument();
+  } else {
+    PrintBanner(now);
+    for (std::uint32_t index = 0; index < kDiskCount && ReportWriteError() == 0; ++index) {
+      ReportDisk(state, index);
+    }
   }
+  os.ExplainUnopenedDisks();
   EndDiskAccess();
   os.VirtualFree(state.workBuffer);
   state.workBuffer = nullptr;

@@ -57,7 +57,10 @@ std::optional<std::size_t> PrintMptTable(ReportState& state, ByteView embr, std:
     const std::uint32_t end = e.U32(6);
     const std::uint8_t id = e.U8(10);
     const std::uint8_t fs = e.U8(11);
-    if (IsBootTargetType(fs)) AddBootTarget(state.bootTargets, fs, id, end - start + 1, start);
+    // End below Start holds no sector; a count that wrapped would send later
+    // reads (the last sector of a type 0xDA partition) far off.
+    const std::uint64_t sectors = end >= start ? static_cast<std::uint64_t>(end) - start + 1 : 0;
+    if (IsBootTargetType(fs)) AddBootTarget(state.bootTargets, fs, id, sectors, start);
     Print("\n %2i: %-16s Flag: %4X Start: %9" PRIu32 " End: %9" PRIu32 " FS: %2X ID: %X",
           static_cast<int>(k), ReadName(e, 12).text, static_cast<unsigned>(e.U16(0)), start, end,
           static_cast<unsigned>(fs), static_cast<unsigned>(id));

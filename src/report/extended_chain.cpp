@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cinttypes>
+#include <cstring>
 
+#include "disk/geometry.h"
 #include "disk/transfer.h"
 #include "platform/platform.h"
 #include "report/output.h"
@@ -37,7 +39,7 @@ class ChainBuffer {
 // EBR keeps the walk free of allocations; a chain holds few EBRs, so a scan is quick.
 class VisitedEbrs {
  public:
-  bool Contains(std::uint32_t lba) const {
+  bool Contains(std::uint64_t lba) const {
     for (std::uint32_t i = 0; i < count_; ++i) {
       if (lbas_[i] == lba) return true;
     }
@@ -45,16 +47,16 @@ class VisitedEbrs {
   }
   std::uint32_t Count() const { return count_; }
   // Only called below the limit, which the walk checks first.
-  void Add(std::uint32_t lba) { lbas_[count_++] = lba; }
+  void Add(std::uint64_t lba) { lbas_[count_++] = lba; }
 
  private:
-  std::array<std::uint32_t, kMaxChainEbrs> lbas_;
+  std::array<std::uint64_t, kMaxChainEbrs> lbas_;
   std::uint32_t count_ = 0;
 };
 
 // Prints the EBR's rows and collects its logical partitions. True when it
 // links on; `offset` then holds the link.
-bool WalkEbr(ReportState& state, ByteView ebr, std::uint32_t ebrLba,
+bool WalkEbr(ReportState& state, ByteView ebr, std::uint64_t ebrLba,
              std::uint16_t partitionNumber, std::uint32_t& offset) {
   bool linked = false;
   for (int j = 0; j < 4; ++j) {
@@ -75,44 +77,86 @@ bool WalkEbr(ReportState& state, ByteView ebr, std::uint32_t ebrLba,
   return linked;
 }
 
-}  // namespace
+// Reads the EBR and the sector behind it into `buffer`. An EBR in the disk's
+// last sector has no sector behind it: it is read alone, and the second
+// sector taken as zeros. The disk's size is asked only then.
+bool ReadEbr(DiskDevice* disk, std::uint64_t ebrLba, std::uint8_t* buffer) {
+  const auto low = static_cast<std::uint32_t>(ebrLba);
+  const auto high = static_cast<std::uint32_t>(ebrLba >> 32);
+  if (ReadSectors(low, high, buffer, 2, disk) != 0) return true;
+  DriveGeometry geometry;
+  if (GetDriveGeometry(disk, geometry) == 0 || geometry.totalSectors == 0) return false;
+  if (ebrLba + 1 < geometry.totalSectors) return false;
+  if (ReadSectors(low, high, buffer, 1, disk) == 0) return false;
+  std::memset(buffer + disk->sectorSize, 0, disk->sectorSize);
+  return true;
+}
 
-void PrintExtendedChain(ReportState& state, std::uint32_t baseLba, std::uint16_t partitionNumber) {
-  Print("%s", kMbrTableFrame);
-  Print("\n                         Volume Information");
-  Print("%s", kMbrTableRule);
+// The walk's rows, without its closing line.
+ChainWalk WalkChain(ReportState& state, std::uint32_t baseLba, std::uint16_t partitionNumber) {
   DiskDevice* disk = state.disk;
-  if (disk == nullptr || disk->sectorSize == 0) return;
+  if (disk == nullptr || disk->sectorSize == 0) return {ChainEnd::kNoBuffer, baseLba, 0};
   const std::size_t readSize = 2u * disk->sectorSize;
   ChainBuffer buffer(readSize > kChainBufferSize ? readSize : kChainBufferSize);
-  if (buffer.Data() == nullptr) return;
+  if (buffer.Data() == nullptr) return {ChainEnd::kNoBuffer, baseLba, 0};
 
   VisitedEbrs visited;
   std::uint32_t offset = 0;
   for (;;) {
-    const std::uint32_t ebrLba = baseLba + offset;
-    if (visited.Contains(ebrLba)) {
-      Print("\n     Chain loops back to LBA %" PRIu32 "\n", ebrLba);
-      return;
-    }
-    if (visited.Count() >= kMaxChainEbrs) {
-      Print("\n     Chain stopped after %" PRIu32 " EBRs, before LBA %" PRIu32 "\n",
-            kMaxChainEbrs, ebrLba);
-      return;
-    }
+    // 64-bit: past 2^32 a 32-bit sum would wrap to a sector near the disk's start.
+    const std::uint64_t ebrLba = static_cast<std::uint64_t>(baseLba) + offset;
+    const std::uint32_t ebrs = visited.Count();
+    if (visited.Contains(ebrLba)) return {ChainEnd::kLoop, ebrLba, ebrs};
+    if (ebrs >= kMaxChainEbrs) return {ChainEnd::kChainCap, ebrLba, ebrs};
+    if (state.chainEbrsLeft == 0) return {ChainEnd::kPassBudget, ebrLba, ebrs};
+    --state.chainEbrsLeft;
     visited.Add(ebrLba);
-    if (ReadSectors(ebrLba, 0, buffer.Data(), 2, disk) == 0) {
-      Print("\n     Error on Read\n");
-      return;
-    }
+    if (!ReadEbr(disk, ebrLba, buffer.Data())) return {ChainEnd::kReadError, ebrLba, ebrs + 1};
     const ByteView ebr{buffer.Data(), readSize};
-    if (ebr.U16(kBootSignatureOffset) != kBootSignature) return;
+    if (ebr.U16(kBootSignatureOffset) != kBootSignature) {
+      return {ChainEnd::kNoSignature, ebrLba, ebrs + 1};
+    }
     const bool linked = WalkEbr(state, ebr, ebrLba, partitionNumber, offset);
     // `offset` is the new link, or this EBR's own offset: only a first EBR
     // without a link goes without the rule.
     if (offset != 0) Print("%s", kMbrTableRule);
-    if (!linked) return;
+    if (!linked) return {ChainEnd::kLastEbr, ebrLba, ebrs + 1};
   }
+}
+
+void PrintChainEnd(const ChainWalk& walk) {
+  const auto lba = static_cast<unsigned long long>(walk.lba);
+  switch (walk.end) {
+    case ChainEnd::kReadError:
+      Print("\n     Error on Read\n");
+      break;
+    case ChainEnd::kLoop:
+      Print("\n     Chain loops back to LBA %llu\n", lba);
+      break;
+    case ChainEnd::kChainCap:
+      Print("\n     Chain stopped after %" PRIu32 " EBRs, before LBA %llu\n", kMaxChainEbrs, lba);
+      break;
+    case ChainEnd::kPassBudget:
+      Print("\n     Chain stopped after %" PRIu32 " EBRs of this disk, before LBA %llu\n",
+            kPassEbrBudget, lba);
+      break;
+    case ChainEnd::kLastEbr:
+    case ChainEnd::kNoSignature:
+    case ChainEnd::kNoBuffer:
+      break;
+  }
+}
+
+}  // namespace
+
+ChainWalk PrintExtendedChain(ReportState& state, std::uint32_t baseLba,
+                             std::uint16_t partitionNumber) {
+  Print("%s", kMbrTableFrame);
+  Print("\n                         Volume Information");
+  Print("%s", kMbrTableRule);
+  const ChainWalk walk = WalkChain(state, baseLba, partitionNumber);
+  PrintChainEnd(walk);
+  return walk;
 }
 
 }  // namespace disklens

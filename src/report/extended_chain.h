@@ -3,19 +3,36 @@
 
 #include <cstdint>
 
+#include "report/chain_limits.h"
 #include "report/report_state.h"
 
 namespace disklens {
 
-// A chain longer than this is taken for a loop that the LBA record missed.
-inline constexpr std::uint32_t kMaxChainEbrs = 4096;
+// How a walk ended. Each end that is not the chain's own prints its line.
+enum class ChainEnd {
+  kLastEbr,      // an EBR without a link
+  kNoSignature,  // an EBR without 0x55 0xAA, silently
+  kNoBuffer,     // the chain buffer could not be had, silently
+  kReadError,    // "Error on Read"
+  kLoop,         // a link back to an EBR already walked
+  kChainCap,     // kMaxChainEbrs EBRs walked, the chain goes on
+  kPassBudget,   // the pass's kPassEbrBudget EBRs are used up
+};
+
+struct ChainWalk {
+  ChainEnd end = ChainEnd::kLastEbr;
+  std::uint64_t lba = 0;   // the EBR where the walk ended, or would have gone on
+  std::uint32_t ebrs = 0;  // EBRs read
+};
 
 // Prints the "Volume Information" block of the chain whose first EBR lies at
 // the absolute `baseLba`, each EBR's four rows in turn, and adds its logical
 // partitions to the BootTargetList. Under "/all" their id is
 // `partitionNumber` * 256 + the byte at offset 512 of the EBR's read, else 0.
 // Ends at the first EBR without a link, a failed read, an EBR without 0x55 0xAA,
-// or a link back to an EBR already walked.
-void PrintExtendedChain(ReportState& state, std::uint32_t baseLba, std::uint16_t partitionNumber);
+// a link back to an EBR already walked, after kMaxChainEbrs EBRs, or when the
+// pass's EBR budget (`chainEbrsLeft`, which each EBR read lowers) runs out.
+ChainWalk PrintExtendedChain(ReportState& state, std::uint32_t baseLba,
+                             std::uint16_t partitionNumber);
 
 }  // namespace disklens

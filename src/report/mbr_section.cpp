@@ -2,10 +2,9 @@
 
 #include <cinttypes>
 
-#include "disk/geometry.h"
+#include "report/mbr_record.h"
 #include "report/mbr_table.h"
 #include "report/output.h"
-#include "report/partition_row.h"
 
 namespace disklens {
 
@@ -13,24 +12,30 @@ namespace {
 constexpr std::size_t kDiskSignatureOffset = 0x1B8;
 }  // namespace
 
-void PrintMbrSection(ReportState& state) {
-  // A query that fails leaves its numbers at zero, and zeros are printed.
-  BiosGeometry bios;
-  DriveGeometry drive;
-  GetBiosGeometry(state.disk, bios);
-  GetDriveGeometry(state.disk, drive);
+MbrRecord ReadMbr(ReportState& state) {
+  MbrRecord mbr;
+  GetBiosGeometry(state.disk, mbr.bios);
+  GetDriveGeometry(state.disk, mbr.drive);
+  mbr.bytesRead = ReadIntoWorkBuffer(state, 0, 1);
+  if (mbr.bytesRead == 0) return mbr;
+  const ByteView sector0{state.workBuffer, mbr.bytesRead};
+  mbr.diskSignature = sector0.U32(kDiskSignatureOffset);
+  for (int i = 0; i < 4; ++i) mbr.entries[static_cast<std::size_t>(i)] = ReadPartitionEntry(sector0, i);
+  return mbr;
+}
 
-  const std::size_t bytesRead = ReadIntoWorkBuffer(state, 0, 1);
-  if (bytesRead == 0) return;
-  const ByteView sector0{state.workBuffer, bytesRead};
+void PrintMbrSection(ReportState& state) {
+  const MbrRecord mbr = ReadMbr(state);
+  if (mbr.bytesRead == 0) return;
+  const ByteView sector0{state.workBuffer, mbr.bytesRead};
 
   Print("\n======================================================================");
   Print("\n           MBR Partition Information (HD%i - 0x%08" PRIX32 ")", HdNumber(state),
-        sector0.U32(kDiskSignatureOffset));
+        mbr.diskSignature);
   Print("\n           (CHS: %u/%u/%u) (WCHS: %" PRIu32 "/%" PRIu32 "/%" PRIu32 ")",
-        static_cast<unsigned>(bios.highestCylinder), static_cast<unsigned>(bios.highestHead),
-        static_cast<unsigned>(bios.sectorsPerTrack), drive.cylinders, drive.heads,
-        drive.sectorsPerTrack);
+        static_cast<unsigned>(mbr.bios.highestCylinder), static_cast<unsigned>(mbr.bios.highestHead),
+        static_cast<unsigned>(mbr.bios.sectorsPerTrack), mbr.drive.cylinders, mbr.drive.heads,
+        mbr.drive.sectorsPerTrack);
   Print("%s", kMbrTableFrame);
   // The table is printed whether or not sector 0 carries 0x55 0xAA.
   PrintMbrTable(state, sector0);

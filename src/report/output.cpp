@@ -62,6 +62,12 @@ void Print(const char* format, ...) {
   if (!g_buffered) g_report.Flush();
 }
 
+void WriteReportText(const char* text, std::size_t size) {
+  if (g_writeError != 0) return;
+  g_report.Append(text, size);
+  if (!g_buffered) g_report.Flush();
+}
+
 void CopyTextField(const std::uint8_t* field, std::size_t length, char out[16]) {
   std::memset(out, 0, 16);
   if (length > 15) length = 15;

@@ -38,6 +38,9 @@ void SetReportBuffered(bool buffered);
 #define DISKLENS_PRINTF_FORMAT printf
 #endif
 
+// Text to the report as it stands, with the same write checks as Print.
+void WriteReportText(const char* text, std::size_t size);
+
 // printf to the report.
 void Print(const char* format, ...) __attribute__((format(DISKLENS_PRINTF_FORMAT, 1, 2)));
 

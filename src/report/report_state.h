@@ -6,6 +6,7 @@
 
 #include "bootsector/boot_targets.h"
 #include "disk/device.h"
+#include "report/chain_limits.h"
 
 namespace disklens {
 
@@ -18,6 +19,8 @@ struct ReportState {
   std::uint8_t diskNumber = 0x80;
   DiskDevice* disk = nullptr;
   BootTargetList bootTargets;
+  // EBRs the chain walks of this pass may still read; refilled for every disk.
+  std::uint32_t chainEbrsLeft = kPassEbrBudget;
 };
 
 // "HD%i" of every section.

@@ -43,5 +43,16 @@ TEST(BootTargets, FullListDropsANewLbaButStillUpdatesKnownOnes) {
   EXPECT_EQ(list.rows[254].id, 9);
 }
 
+// Two starts that share their low 32 bits are two partitions, each with its own size.
+TEST(BootTargets, StartsPast2To32AreKeptWhole) {
+  BootTargetList list;
+  AddBootTarget(list, 0x07, 1, 100, 2048);
+  AddBootTarget(list, 0x0C, 2, 0x100000001ull, 0x100000800ull);
+  ASSERT_EQ(list.count, 2u);
+  EXPECT_EQ(list.rows[0].id, 1);
+  EXPECT_EQ(list.rows[1].lba, 0x100000800ull);
+  EXPECT_EQ(list.rows[1].totalSectors, 0x100000001ull);
+}
+
 }  // namespace
 }  // namespace disklens

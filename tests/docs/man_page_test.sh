@@ -15,12 +15,27 @@ warnings=$(groff -ww -man -Tutf8 "$page" 2>&1 >/dev/null)
 
 text=$(groff -man -Tutf8 -P-cbou "$page" 2>/dev/null)
 for heading in NAME SYNOPSIS DESCRIPTION "MBR section" "EMBR section" "GPT section" \
-               "BOOT SECTOR INFORMATION" OPTIONS "EXIT STATUS" ENVIRONMENT NOTES EXAMPLES; do
+               "BOOT SECTOR INFORMATION" OPTIONS "EXIT STATUS" DIAGNOSTICS ENVIRONMENT NOTES EXAMPLES; do
   grep -qE "^ *$heading\$" <<<"$text" || fail "no heading '$heading'"
 done
-for word in /all DISKLENS_DISKS @4096 "disk group" administrator "never writes"; do
-  grep -qF -- "$word" <<<"$(tr -s ' \n' ' ' <<<"$text")" || fail "nothing on '$word'"
+flat=$(tr -s ' \n' ' ' <<<"$text")
+for word in /all DISKLENS_DISKS @4096 "disk group" administrator "never writes" \
+            --help --version --verbose ./name@513@512; do
+  grep -qF -- "$word" <<<"$flat" || fail "nothing on '$word'"
 done
+
+# Every message the program prints on standard error, as it prints it.
+for message in "disklens: write error: reason" "disklens: HDn: entry: reason" \
+               "No such file or directory" "Permission denied" "not a disk image or block device" \
+               'unknown sector size "@513" (use @512, @1024, @2048 or @4096)' \
+               'disklens: ignoring argument "arg" (see --help)' \
+               'disks could not be opened (Permission denied): run as root or as a member of group "disk"' \
+               "disklens: no disk could be opened: run from an administrator's command prompt" \
+               "disklens: HD0 = /dev/sda (512-byte sectors, 1000204886016 bytes)"; do
+  grep -qF -- "$message" <<<"$flat" || fail "no message '$message'"
+done
+# The exit status of a failed write.
+grep -qE 'EXIT STATUS.* 1 .*write of the report failed' <<<"$flat" || fail "no exit status for write errors"
 
 if command -v man >/dev/null; then
   rendered=$(MANWIDTH=80 MANPAGER=cat PAGER=cat man -l "$page" 2>&1) || fail "man -l: $rendered"

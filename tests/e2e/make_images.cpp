@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "bootsector/example_sectors.h"
+#include "hostile/chain_pass_images.h"
+#include "hostile/hostile_images.h"
 #include "support/disk_image.h"
 
 namespace {
@@ -283,6 +285,113 @@ DiskImage Truncated() {
   return d;
 }
 
+// A disk of `bytes` bytes that holds only `pieces`, each at its LBA (512-byte
+// sectors): disks over 2 TiB as sparse files.
+struct Piece {
+  std::uint64_t lba;
+  DiskImage sectors;
+};
+
+bool SaveSparse(std::uint64_t bytes, const std::vector<Piece>& pieces,
+                const std::filesystem::path& path) {
+  { std::ofstream create(path, std::ios::binary | std::ios::trunc); }
+  std::error_code ec;
+  std::filesystem::resize_file(path, bytes, ec);
+  if (ec) return false;
+  std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+  for (const Piece& p : pieces) {
+    out.seekp(static_cast<std::streamoff>(p.lba * 512));
+    out.write(reinterpret_cast<const char*>(p.sectors.Bytes().data()),
+              static_cast<std::streamsize>(p.sectors.Bytes().size()));
+  }
+  out.close();
+  return !out.fail();
+}
+
+constexpr std::uint64_t k2To32 = 0x100000000ull;
+
+// An extended chain from 4,096 sectors below 2^32 to 2,048 above it, named by
+// the MBR and by an MPT entry; at LBA 2048, where 32-bit sums would land, an
+// EBR that must not show.
+bool SaveChainPast2To32(const std::filesystem::path& path) {
+  constexpr std::uint32_t base = 0xFFFFF000u;
+  DiskImage head(4 * 512);
+  head.U32(0x1B8, 0x2B2B2B2B);
+  head.PutEntry(0, 0, Entry(0x05, base, 8192));
+  head.PutBootSignature(0);
+  head.Text(512, "EMBR");
+  head.Text(512 + 18, "MPT");
+  head.U8(512 + 21, 1);
+  head.U8(512 + 22, 1);
+  head.U32(512 + 28 + 2, base);
+  head.U32(512 + 28 + 6, 0xFFFFFFFFu);
+  head.U8(512 + 28 + 10, 7);
+  head.U8(512 + 28 + 11, 0x05);
+  head.Text(512 + 28 + 12, "BIG");
+  DiskImage first(1024);
+  first.PutEntry(0, 0, Entry(0x07, 1, 2047));
+  first.PutEntry(0, 1, Entry(0x05, 0x1800, 2048));
+  first.PutBootSignature(0);
+  disklens::test::WriteNtfsExample(first, 1);
+  DiskImage second(1024);
+  second.PutEntry(0, 0, Entry(0x06, 1, 2047));
+  second.PutBootSignature(0);
+  disklens::test::WriteFat16Example(second, 1);
+  DiskImage decoy(1024);
+  decoy.PutEntry(0, 0, Entry(0x0B, 1, 99));
+  decoy.PutBootSignature(0);
+  return SaveSparse((k2To32 + 8192) * 512,
+                    {{0, head}, {2048, decoy}, {base, first}, {k2To32 + 2048, second}}, path);
+}
+
+// A GPT whose second entry starts at 2^32 + 2048 on a disk of 2 TiB + 8 MiB,
+// with its backup; at LBA 2048, where the start cut to 32 bits points, FAT16.
+bool SaveGptPast2To32(const std::filesystem::path& path) {
+  constexpr std::uint64_t sectors = k2To32 + 16384;
+  // The GPT laid out on a small disk, then moved: the headers point at the big one's end.
+  DiskImage small(128 * 512);
+  WriteGpt(small, "7E4F3C29-5D6F-4081-A2B3-C4D5E6F70819",
+           {{kBasicData, "61111111-2222-4333-8444-555555555555", 40, 47, "low"},
+            {kBasicData, "71111111-2222-4333-8444-555555555555", k2To32 + 2048, k2To32 + 6143,
+             "high"}});
+  small.PutEntry(0, 0, Entry(0xEE, 1, 0xFFFFFFFFu));
+  const std::uint64_t arraySectors = 32;
+  const std::uint64_t backupArray = sectors - 1 - arraySectors;
+  DiskImage head(34 * 512);
+  std::copy(small.Bytes().begin(), small.Bytes().begin() + 34 * 512, head.Bytes().begin());
+  DiskImage tail(33 * 512);
+  std::copy(small.At(2 * 512), small.At(34 * 512), tail.At(0));
+  for (const bool primary : {true, false}) {
+    DiskImage& d = primary ? head : tail;
+    const std::uint64_t h = primary ? 512 : 32 * 512;
+    if (!primary) std::copy(small.At(512), small.At(512) + 512, d.At(h));
+    d.U64(h + 24, primary ? 1 : sectors - 1);
+    d.U64(h + 32, primary ? sectors - 1 : 1);
+    d.U64(h + 48, backupArray - 1);
+    d.U64(h + 72, primary ? 2 : backupArray);
+    d.U32(h + 16, 0);
+    d.U32(h + 16, Crc32(d.At(h), 92));
+  }
+  DiskImage low(512);
+  disklens::test::WriteNtfsExample(low, 0);
+  DiskImage decoy(512);
+  disklens::test::WriteFat16Example(decoy, 0);
+  DiskImage high(512);
+  disklens::test::WriteNtfsExample(high, 0);
+  high.U64(0x48, 0x1122334455667788ull);  // its own serial number
+  return SaveSparse(sectors * 512,
+                    {{0, head}, {40, low}, {2048, decoy}, {k2To32 + 2048, high},
+                     {backupArray, tail}},
+                    path);
+}
+
+bool SaveHostile(const disklens::test::hostile::HostileImage& image,
+                 const std::filesystem::path& path) {
+  DiskImage d(image.bytes.size(), image.sectorSize);
+  d.Bytes() = image.bytes;
+  return Save(d, path);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -295,7 +404,12 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(dir, ec);
   const bool ok = Save(MbrWithChain(), dir / "mbr-chain.img") && Save(Embr(), dir / "embr.img") &&
                   Save(Gpt512(), dir / "gpt.img") && Save(Gpt4096(), dir / "gpt-4k.img") &&
-                  Save(Truncated(), dir / "truncated.img");
+                  Save(Truncated(), dir / "truncated.img") &&
+                  SaveHostile(disklens::test::hostile::EbrInTheLastSector(), dir / "ebr-last.img") &&
+                  SaveHostile(disklens::test::hostile::MptEndBelowStart(), dir / "mpt-backwards.img") &&
+                  SaveHostile(disklens::test::hostile::AmplifiedChain(4096), dir / "amplified.img") &&
+                  SaveChainPast2To32(dir / "chain-2to32.img") &&
+                  SaveGptPast2To32(dir / "gpt-2to32.img");
   if (!ok) std::fprintf(stderr, "could not write the images to %s\n", argv[1]);
   return ok ? 0 : 1;
 }

@@ -42,17 +42,31 @@ std::map<int, Row> ParseRows(const std::string& text) {
   return rows;
 }
 
-// A UTF-8 name cut to 23 characters and padded to 23 with spaces.
+// Display columns of a code point for the names of these tests, from
+// Unicode's East Asian Width (W and F) and its combining diacritical marks.
+std::size_t Columns(std::uint32_t cp) {
+  if (cp >= 0x0300 && cp <= 0x036F) return 0;
+  const bool wide = (cp >= 0x2E80 && cp <= 0xA4CF) || (cp >= 0xAC00 && cp <= 0xD7A3) ||
+                    (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0xFF00 && cp <= 0xFF60) ||
+                    (cp >= 0xFFE0 && cp <= 0xFFE6);
+  return wide ? 2 : 1;
+}
+
+// A UTF-8 name cut to 23 display columns and padded to 23 with spaces.
 std::string NameColumn(const std::string& name) {
   std::string out;
-  std::size_t characters = 0;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const bool starts = (static_cast<unsigned char>(name[i]) & 0xC0) != 0x80;
-    if (starts && ++characters > 23) break;
-    out += name[i];
+  std::size_t columns = 0;
+  for (std::size_t i = 0; i < name.size();) {
+    const auto b = static_cast<unsigned char>(name[i]);
+    const std::size_t length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    std::uint32_t cp = length == 1 ? b : b & (0x7Fu >> length);
+    for (std::size_t k = 1; k < length; ++k) cp = (cp << 6) | (name[i + k] & 0x3Fu);
+    if (columns + Columns(cp) > 23) break;
+    out += name.substr(i, length);
+    columns += Columns(cp);
+    i += length;
   }
-  if (characters > 23) characters = 23;
-  return out + std::string(23 - characters, ' ');
+  return out + std::string(23 - columns, ' ');
 }
 
 std::string Capture(const std::string& text, const std::string& pattern) {
@@ -216,6 +230,33 @@ TEST(GptSectionAgainstSgdisk, ManyPartitionsWithGapsNamesAndAttributes) {
   ASSERT_TRUE(run.opened);
   ExpectHeaderMatches(run.text, image);
   ExpectRowsMatch(run.text, image, parts, true);
+}
+
+// Wide, fullwidth and combining names: the columns after the name begin where
+// they do for a plain name, which the hand-counted name fields show.
+TEST(GptSectionAgainstSgdisk, WideAndCombiningNamesKeepTheColumnsInLine) {
+  if (!test::HaveTool("sgdisk")) GTEST_SKIP() << "sgdisk missing";
+  test::TempDir dir;
+  ASSERT_FALSE(dir.Path().empty());
+  const std::string image = dir.Path() + "/names.img";
+  std::filesystem::resize_file((std::ofstream(image), image), 8u << 20);
+  const std::vector<Part> parts = {{1, 2048, 4095, "0700", "plain", {}},
+                                   {2, 4096, 6143, "0700", "数据分区", {}},
+                                   {3, 6144, 8191, "8300", "ＡＢＣ", {}},
+                                   {4, 8192, 10239, "8300", "e\u0301", {}},
+                                   {5, 10240, 12287, "8300", "数据分区数据分区数据分区", {}}};
+  ASSERT_TRUE(test::RunTool(SgdiskCommand(image, parts)).has_value())
+      << SgdiskCommand(image, parts);
+  const auto run = ReadThroughPosix({image, 512});
+  ASSERT_TRUE(run.opened);
+  const std::map<int, Row> rows = ParseRows(run.text);
+  ASSERT_EQ(rows.size(), parts.size());
+  EXPECT_EQ(rows.at(0).name, "plain" + std::string(18, ' '));
+  EXPECT_EQ(rows.at(1).name, "数据分区" + std::string(15, ' '));
+  EXPECT_EQ(rows.at(2).name, "ＡＢＣ" + std::string(17, ' '));
+  EXPECT_EQ(rows.at(3).name, "e\u0301" + std::string(22, ' '));
+  EXPECT_EQ(rows.at(4).name, "数据分区数据分区数据分 ");  // the twelfth does not fit
+  ExpectRowsMatch(run.text, image, parts, false);
 }
 
 TEST(GptSectionAgainstSgdisk, FourKibSectorsThroughALoopDevice) {

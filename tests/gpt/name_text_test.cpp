@@ -9,6 +9,12 @@
 #include "gpt/name_column.h"
 #include "platform/fake_platform.h"
 
+#ifndef _WIN32
+#include <clocale>
+
+#include "platform/char_width.h"
+#endif
+
 namespace disklens {
 namespace {
 
@@ -107,8 +113,55 @@ TEST(FitNameColumn, CountsCharactersNotBytes) {
   const std::string greek = Text(u"ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩαβγδεζ");
   EXPECT_EQ(FitNameColumn(greek.c_str()), "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨ");
   EXPECT_EQ(FitNameColumn("Δεδομένα"), "Δεδομένα" + std::string(15, ' '));
-  EXPECT_EQ(FitNameColumn("日本語"), "日本語" + std::string(20, ' '));
-  EXPECT_EQ(FitNameColumn("a\U0001F600"), "a\U0001F600" + std::string(21, ' '));
+  // Wide characters take two columns each.
+  EXPECT_EQ(FitNameColumn("日本語"), "日本語" + std::string(17, ' '));
+  EXPECT_EQ(FitNameColumn("a\U0001F600"), "a\U0001F600" + std::string(20, ' '));
+}
+
+// The columns below are counted by hand from Unicode's East Asian Width
+// (W and F: two columns) and its combining marks (none).
+TEST(FitNameColumn, WideFullwidthAndCombiningByDisplayColumns) {
+  EXPECT_EQ(FitNameColumn("数据分区"), "数据分区" + std::string(15, ' '));
+  EXPECT_EQ(FitNameColumn("ＡＢＣ"), "ＡＢＣ" + std::string(17, ' '));
+  EXPECT_EQ(FitNameColumn("e\u0301"), "e\u0301" + std::string(22, ' '));
+  EXPECT_EQ(FitNameColumn("Cafe\u0301 データ"), "Cafe\u0301 データ" + std::string(12, ' '));
+  // Hangul syllables and the CJK compatibility block are wide too.
+  EXPECT_EQ(FitNameColumn("한국어"), "한국어" + std::string(17, ' '));
+}
+
+TEST(FitNameColumn, ACutNeverSplitsACharacter) {
+  const std::string a22(22, 'a');
+  // A wide character that would need columns 23 and 24: a space instead.
+  EXPECT_EQ(FitNameColumn((a22 + "数据").c_str()), a22 + " ");
+  EXPECT_EQ(FitNameColumn((a22 + "ＡＢ").c_str()), a22 + " ");
+  // Twelve wide characters: eleven fit, the twelfth gives its place to a space.
+  EXPECT_EQ(FitNameColumn("数据分区数据分区数据分区"), "数据分区数据分区数据分" + std::string(" "));
+  // Eleven wide and one narrow fill the 23 columns exactly.
+  EXPECT_EQ(FitNameColumn("数据分区数据分区数据分x数"), "数据分区数据分区数据分x");
+  // A combining mark stays with its base in the last column.
+  EXPECT_EQ(FitNameColumn((a22 + "e\u0301\u0323zz").c_str()), a22 + "e\u0301\u0323");
+}
+
+TEST(CharWidth, ColumnsOfCharacters) {
+  EXPECT_EQ(CharWidth('A'), 1);
+  EXPECT_EQ(CharWidth(0x3B1), 1);      // α
+  EXPECT_EQ(CharWidth(0x6570), 2);     // 数
+  EXPECT_EQ(CharWidth(0xFF21), 2);     // Ａ, fullwidth
+  EXPECT_EQ(CharWidth(0xAC00), 2);     // 가
+  EXPECT_EQ(CharWidth(0x1F600), 2);    // an emoji
+  EXPECT_EQ(CharWidth(0x0301), 0);     // combining acute accent
+  EXPECT_EQ(CharWidth(0x20AC), 1);     // €
+  EXPECT_EQ(CharWidth(0x110000), 1);   // no code point: counted as shown
+}
+
+TEST(CharWidth, LeavesTheProgramsLocaleAlone) {
+  const std::string before = std::setlocale(LC_ALL, nullptr);
+  EXPECT_EQ(CharWidth(0x6570), 2);
+  EXPECT_EQ(std::setlocale(LC_ALL, nullptr), before);
+  // printf of the report still works byte for byte.
+  char out[8];
+  std::snprintf(out, sizeof out, "%-3.3s|", "\xE6\x95");
+  EXPECT_STREQ(out, "\xE6\x95 |");
 }
 #endif
 

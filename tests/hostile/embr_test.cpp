@@ -76,5 +76,20 @@ TEST(HostileEmbr, AnMdtRunningPastTheReadShowsItsWholeEntriesOnly) {
   ExpectReport(EmbrMdtRunsPastTheRead(), expected);
 }
 
+// End below Start: no sectors, rather than a count wrapped to 4,294,967,287.
+TEST(HostileEmbr, AnMptRowWhoseEndLiesBelowItsStartHoldsNoSectors) {
+  const std::string expected = kEmptyMbr + kEmbrHead + R"(
+                MPT Found:  Revision: 1,  Number of Entries: 1 Flag: 0
+-------------------------------------------------------------------------------
+  0: BACKWARDS        Flag:    0 Start:        40 End:        30 FS: DA ID: 1
+-------------------------------------------------------------------------------)" +
+                               kDoubleRule + R"(
+                           BOOT SECTOR INFORMATION
+-------------------------------------------------------------------------------
+File System ID: 0xDA   LBA: 40  Total Sectors: 0   ID: 0x1
+-------------------------------------------------------------------------------)";
+  ExpectReport(MptEndBelowStart(), expected);
+}
+
 }  // namespace
 }  // namespace disklens::test::hostile

@@ -129,6 +129,23 @@ inline HostileImage EmbrMdtRunsPastTheRead() {
   return Image("embr_mdt_runs_past_the_read", disk);
 }
 
+// An MPT row of an image partition whose End lies below its Start: it holds no
+// sector, and its last sector is not looked for.
+inline HostileImage MptEndBelowStart() {
+  DiskImage disk(64 * 512);
+  const std::size_t e = 512;
+  PutEmbrHeader(disk, e);
+  disk.Text(e + 18, "MPT");
+  disk.U8(e + 21, 1);
+  disk.U8(e + 22, 1);
+  disk.U32(e + 28 + 2, 40);
+  disk.U32(e + 28 + 6, 30);
+  disk.U8(e + 28 + 10, 1);
+  disk.U8(e + 28 + 11, 0xDA);
+  disk.Text(e + 28 + 12, "BACKWARDS");
+  return Image("mpt_end_below_start", disk);
+}
+
 // ---- GPT ----------------------------------------------------------------------
 
 inline constexpr char kBasicData[] = "{EBD0A0A2-B9E5-4433-87C0-68B6B72699C7}";
@@ -350,6 +367,18 @@ inline HostileImage FullGptPass() {
   return Image("full_gpt_pass", disk);
 }
 
+// A chain whose second EBR is the disk's last sector: nothing lies behind it.
+inline HostileImage EbrInTheLastSector(std::uint32_t sectorSize = 512) {
+  DiskImage disk(16 * static_cast<std::size_t>(sectorSize), sectorSize);
+  disk.U32(0x1B8, 0x0E0E0E0E);
+  disk.PutEntry(0, 0, Entry(0x05, 4, 12));
+  disk.PutBootSignature(0);
+  PutEbr(disk, 4, {Entry(0x83, 1, 2), Entry(0x05, 11, 1)});
+  disk.U8(5 * static_cast<std::uint64_t>(sectorSize), 0x77);
+  PutEbr(disk, 15, {Entry(0x82, 0, 1)});
+  return Image(sectorSize == 512 ? "ebr_in_the_last_sector" : "ebr_in_the_last_sector_4096", disk);
+}
+
 inline HostileImage Failing(HostileImage image, std::uint64_t lba) {
   image.name += "_failing_lba_" + std::to_string(lba);
   image.failingLbas.insert(lba);
@@ -365,7 +394,8 @@ inline std::vector<HostileImage> AllHostileImages() {
       ShorterThan128Sectors(),  ShorterThanTwoSectors(),     ZeroBytes(),
       NotWholeSectors(),        NotWholeSectors4096(),       ControlBytesInBootSectors(),
       ControlBytesInEmbrNames(), ControlBytesInGptNames(),   PartitionsPastTheEnd(),
-      FullPass(),               FullGptPass()};
+      FullPass(),               FullGptPass(),               EbrInTheLastSector(),
+      EbrInTheLastSector(4096), MptEndBelowStart()};
   for (const std::uint64_t lba : std::initializer_list<std::uint64_t>{0, 30, 150, 160, 189, 200, 206}) {
     all.push_back(Failing(FullPass(), lba));
   }

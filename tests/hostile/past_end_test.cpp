@@ -40,5 +40,37 @@ TEST(HostilePastTheEnd, ReadsPastTheEndFailOneRowOrChainAtATime) {
   ExpectReport(PartitionsPastTheEnd(), expected);
 }
 
+// The last EBR is read alone; the sector that would follow it counts as zeros.
+TEST(HostilePastTheEnd, AnEbrInTheLastSectorIsRead) {
+  const std::string expected = R"(
+======================================================================
+           MBR Partition Information (HD0 - 0x0E0E0E0E)
+           (CHS: 1023/254/63) (WCHS: 0/255/63)
++====+====+=============+====+=============+============+============+
+| 0: |  0 | 1023 254 63 |  5 | 1023 254 63 |          4 |         12 |
++====+====+=============+====+=============+============+============+
+                         Volume Information
++----+----+-------------+----+-------------+------------+------------+
+| 0: |  0 | 1023 254 63 | 83 | 1023 254 63 |          1 |          2 |
+| 1: |  0 | 1023 254 63 |  5 | 1023 254 63 |         11 |          1 |
+| 2: |  0 |    0   0  0 |  0 |    0   0  0 |          0 |          0 |
+| 3: |  0 |    0   0  0 |  0 |    0   0  0 |          0 |          0 |
++----+----+-------------+----+-------------+------------+------------+
+| 0: |  0 | 1023 254 63 | 82 | 1023 254 63 |          0 |          1 |
+| 1: |  0 |    0   0  0 |  0 |    0   0  0 |          0 |          0 |
+| 2: |  0 |    0   0  0 |  0 |    0   0  0 |          0 |          0 |
+| 3: |  0 |    0   0  0 |  0 |    0   0  0 |          0 |          0 |
++----+----+-------------+----+-------------+------------+------------+
+            MBR Partition Information (HD0) Continued:
++====+====+=============+====+=============+============+============+
+| 1: |  0 |    0   0  0 |  0 |    0   0  0 |          0 |          0 |
+| 2: |  0 |    0   0  0 |  0 |    0   0  0 |          0 |          0 |
+| 3: |  0 |    0   0  0 |  0 |    0   0  0 |          0 |          0 |
++====+====+=============+====+=============+============+============+)";
+  ExpectReport(EbrInTheLastSector(), expected);
+  ExpectReport(EbrInTheLastSector(), expected, true);
+  ExpectReport(EbrInTheLastSector(4096), expected);
+}
+
 }  // namespace
 }  // namespace disklens::test::hostile

@@ -163,6 +163,35 @@ TEST_F(Chain, FailedReadMidChainKeepsEarlierRowsAndTheRemainingPrimaries) {
   ExpectTarget(1, 0x06, 2, 2, 5);
 }
 
+// The EBR in the disk's last sector (63 of 64) is read alone; the byte that
+// would follow it counts as 0 in its partitions' ids.
+TEST_F(Chain, EbrInTheLastSectorIsReadAloneWithZerosBehindIt) {
+  image.PutEntry(0, 0, Plain(0x05, 10, 54));
+  image.PutEntry(10, 0, Plain(0x06, 1, 2));
+  image.PutEntry(10, 1, Plain(0x05, 53, 1));
+  image.PutBootSignature(10);
+  image.U8(11 * 512, 0x33);
+  image.PutEntry(63, 0, Plain(0x0E, 1, 3));
+  image.PutBootSignature(63);
+  const std::string text = Run(true);
+  EXPECT_EQ(text.find("Error on Read"), std::string::npos);
+  ASSERT_EQ(targets.count, 2u);
+  ExpectTarget(0, 0x06, 0x0133, 11, 2);
+  ExpectTarget(1, 0x0E, 0x0100, 64, 3);
+}
+
+// Only the disk's end excuses the second sector: one that fails inside the
+// disk still ends the walk.
+TEST_F(Chain, UnreadableSectorBehindAnEbrInsideTheDiskIsAReadError) {
+  image.PutEntry(0, 0, Plain(0x05, 10, 30));
+  image.PutEntry(10, 0, Plain(0x06, 1, 2));
+  image.PutBootSignature(10);
+  failing = {11};
+  const std::string text = Run();
+  EXPECT_NE(text.find("+------------+\n     Error on Read\n"), std::string::npos);
+  EXPECT_EQ(targets.count, 0u);
+}
+
 TEST_F(Chain, EbrWithoutBootSignatureEndsTheWalkSilently) {
   image.PutEntry(0, 0, Plain(0x05, 10, 30));
   image.PutEntry(10, 0, Plain(0x06, 1, 2));

@@ -1,0 +1,49 @@
+// The lines on stderr that a back end says about the disks behind the disk
+// numbers: each at most once a run, however often the disk layer tries a disk.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "platform/disk_list.h"
+
+namespace disklens {
+
+inline constexpr char kNotADisk[] = "not a disk image or block device";
+
+class DiskMessages {
+ public:
+  // "disklens: HD<n>: <entry>: <reason>" for a DISKLENS_DISKS entry that did
+  // not open; nothing for the system's own disks, which have no entry.
+  void NotOpened(std::uint32_t index, const DiskSource& source, const char* reason);
+
+  // The --verbose line "disklens: HD<n> = <path> (<s>-byte sectors, <b> bytes)",
+  // with "<kind>, " before the sector size for a container ("a qcow2 image").
+  void Source(std::uint32_t index, const std::string& path, std::uint32_t sectorSize,
+              std::uint64_t bytes, const char* kind = nullptr);
+
+  // A system disk that could not be opened for lack of rights.
+  void Denied(std::uint32_t index) { denied_.insert(index); }
+
+  // "disklens: <k> disks could not be opened (Permission denied): run as root or
+  // as a member of group "disk"", when any were; nothing otherwise.
+  void ExplainDenied() const;
+
+  // Windows' raw disks: each open of \\.\PhysicalDriveN that went through,
+  // and each that was refused for lack of rights.
+  void RawOpened() { rawOpened_ = true; }
+  void RawDenied() { rawDenied_ = true; }
+  // "disklens: no disk could be opened: run from an administrator's command
+  // prompt", when no raw disk opened and one at least was refused.
+  void ExplainNoRawDisk() const;
+
+ private:
+  bool rawOpened_ = false;
+  bool rawDenied_ = false;
+  std::set<std::uint32_t> notOpened_;
+  std::set<std::uint32_t> sources_;
+  std::set<std::uint32_t> denied_;
+};
+
+}  // namespace disklens

@@ -1,0 +1,148 @@
+#!/usr/bin/env python3
+"""Runs disklens with and without --json on the same disks: the document must
+be valid against docs/disklens.schema.json, and every value it shares with
+the text report must be the value the text shows (read back from the text,
+not from the code that wrote the document).
+
+  json_report_test.py --program P --maker MAKE_IMAGES --samples DIR
+                      --schema FILE --work DIR [--peer DIR]
+Exit code 77 (a skip) when python3-jsonschema is missing."""
+import argparse
+import json
+import os
+import re
+import subprocess
+import sys
+
+try:
+    import jsonschema
+except ImportError:
+    print("python3-jsonschema is not installed: tools/install-deps installs it")
+    sys.exit(77)
+
+ROW = re.compile(r"^\| (\d): \| +([0-9a-f]+) \| +(\d+) +(\d+) +(\d+) \| +([0-9a-f]+) \| "
+                 r"+(\d+) +(\d+) +(\d+) \| +(\d+) \| +(\d+) \|$")
+MBR_HEAD = re.compile(r"^ +MBR Partition Information \(HD(\d+) - 0x([0-9A-F]{8})\)$")
+GEOMETRY = re.compile(r"^ +\(CHS: (\d+)/(\d+)/(\d+)\) \(WCHS: (\d+)/(\d+)/(\d+)\)$")
+
+
+def text_disks(text):
+    """The MBR facts of each disk of a text report, keyed by "HDn"."""
+    disks = {}
+    disk = None
+    in_chain = False
+    for line in text.splitlines():
+        m = MBR_HEAD.match(line)
+        if m:
+            disk = {"signature": "0x" + m.group(2), "rows": [], "geometry": None}
+            disks["HD" + m.group(1)] = disk
+            in_chain = False
+            continue
+        if disk is None:
+            continue
+        m = GEOMETRY.match(line)
+        if m and disk["geometry"] is None:
+            disk["geometry"] = [int(g) for g in m.groups()]
+        elif "Volume Information" in line:
+            in_chain = True
+        elif "Continued:" in line:
+            in_chain = False
+        elif line.startswith("=" * 79) or "EMBR Found" in line:
+            disk = None  # the MBR section is over
+        else:
+            m = ROW.match(line)
+            if m and not in_chain:
+                disk["rows"].append([int(g, 16) if i in (1, 5) else int(g)
+                                     for i, g in enumerate(m.groups())])
+    return disks
+
+
+def json_row(entry):
+    s, e = entry["start_chs"], entry["end_chs"]
+    return [entry["index"], int(entry["boot_flag"], 16), s["cylinder"], s["head"], s["sector"],
+            int(entry["type"], 16), e["cylinder"], e["head"], e["sector"],
+            entry["relative_lba"], entry["sector_count"]]
+
+
+def check(name, program, disks, args, validator):
+    env = dict(os.environ, DISKLENS_DISKS=":".join(disks))
+    text = subprocess.run([program, *args], env=env, stdin=subprocess.DEVNULL,
+                          capture_output=True, check=True).stdout.decode("latin-1")
+    raw = subprocess.run([program, "--json", *args], env=env, stdin=subprocess.DEVNULL,
+                         capture_output=True, check=True).stdout
+    problems = []
+    if not raw.endswith(b"\n"):
+        problems.append("the document does not end with a line feed")
+    doc = json.loads(raw.decode("utf-8"))
+    for error in validator.iter_errors(doc):
+        problems.append("schema: %s at %s" % (error.message, "/".join(map(str, error.path))))
+    expected = text_disks(text)
+    got = {d["name"]: d for d in doc["disks"]}
+    mbr_names = sorted(n for n, d in got.items() if d["mbr"] is not None)
+    if mbr_names != sorted(expected):
+        problems.append("disks with an MBR: text %s, JSON %s" % (sorted(expected), mbr_names))
+    for hd, facts in expected.items():
+        disk = got.get(hd)
+        if disk is None or disk["mbr"] is None:
+            continue
+        if disk["number"] != 0x80 + int(hd[2:]):
+            problems.append("%s: number %d" % (hd, disk["number"]))
+        if disk["mbr"]["disk_signature"] != facts["signature"]:
+            problems.append("%s: signature %s, text %s" % (hd, disk["mbr"]["disk_signature"],
+                                                          facts["signature"]))
+        b, d = disk["bios_geometry"], disk["drive_geometry"]
+        geometry = [b["highest_cylinder"], b["highest_head"], b["sectors_per_track"],
+                    d["cylinders"], d["heads"], d["sectors_per_track"]]
+        if geometry != facts["geometry"]:
+            problems.append("%s: geometry %s, text %s" % (hd, geometry, facts["geometry"]))
+        rows = [json_row(e) for e in disk["mbr"]["entries"]]
+        if rows != facts["rows"]:
+            problems.append("%s: MBR rows %s, text %s" % (hd, rows, facts["rows"]))
+    for p in problems:
+        print("%s: %s" % (name, p))
+    print("%s: %d disks, %d checked against the text%s" %
+          (name, len(doc["disks"]), len(expected), "" if not problems else ", FAILED"))
+    return not problems
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    for option in ("--program", "--maker", "--samples", "--schema", "--work"):
+        ap.add_argument(option, required=True)
+    ap.add_argument("--peer")
+    a = ap.parse_args()
+    with open(a.schema, encoding="utf-8") as f:
+        schema = json.load(f)
+    jsonschema.Draft202012Validator.check_schema(schema)
+    validator = jsonschema.Draft202012Validator(schema)
+    images = os.path.join(os.path.abspath(a.work), "images")
+    os.makedirs(images, exist_ok=True)
+    subprocess.run([a.maker, images], check=True)
+    made = [os.path.join(images, n) for n in
+            ("mbr-chain.img", "embr.img", "gpt.img", "gpt-4k.img@4096", "truncated.img")]
+    samples = [os.path.join(a.samples, n) for n in ("disk0.img", "disk1.img")]
+    peer = []
+    if a.peer and os.path.isdir(a.peer):
+        for root, _, files in sorted(os.walk(a.peer)):
+            peer += [os.path.join(root, f) for f in sorted(files) if f.endswith(".img")]
+    else:
+        print("note: no peer images at %s, left out" % a.peer)
+    ok = True
+    for args in ([], ["/all"]):
+        ok &= check("samples %s" % args, a.program, samples, args, validator)
+        ok &= check("test images %s" % args, a.program, made[:2] + [""] + made[2:], args, validator)
+        if peer:
+            ok &= check("peer images %s" % args, a.program, peer[:32], args, validator)
+    # Options in either order give the same document.
+    env = dict(os.environ, DISKLENS_DISKS=":".join(samples))
+    one = subprocess.run([a.program, "/all", "--json"], env=env, capture_output=True).stdout
+    two = subprocess.run([a.program, "--json", "/all"], env=env, capture_output=True).stdout
+    mask = lambda b: re.sub(rb'"run_date":"[^"]*"', b'', b)
+    if mask(one) != mask(two):
+        print("/all --json and --json /all differ")
+        ok = False
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
