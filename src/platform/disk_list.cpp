@@ -31,6 +31,7 @@ std::vector<DiskSource> ParseDiskList(const std::string& list, char separator) {
       const std::string suffix = entry.substr(at + 1);
       if (suffix == "512" || suffix == "1024" || suffix == "2048" || suffix == "4096") {
         d.imageSectorSize = static_cast<std::uint32_t>(std::stoul(suffix));
+        d.sectorSizeGiven = true;
       } else {
         d.error = "unknown sector size \"@" + suffix + "\" (use @512, @1024, @2048 or @4096)";
       }

@@ -17,6 +17,9 @@ struct DiskSource {
   std::string entry{};
   // Why the entry can't be used at all (a sector size we don't know); empty when it can.
   std::string error{};
+  // The entry named its sector size ("@4096"); a container that records
+  // another one is then said to overrule it.
+  bool sectorSizeGiven = false;
 };
 
 // The system's path-list separator: Windows paths hold ':' after the drive letter.

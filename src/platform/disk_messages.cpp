@@ -11,10 +11,11 @@ void DiskMessages::NotOpened(std::uint32_t index, const DiskSource& source, cons
 }
 
 void DiskMessages::Source(std::uint32_t index, const std::string& path, std::uint32_t sectorSize,
-                          std::uint64_t bytes) {
+                          std::uint64_t bytes, const char* kind) {
   if (!sources_.insert(index).second) return;
-  std::fprintf(stderr, "disklens: HD%u = %s (%u-byte sectors, %llu bytes)\n",
-               static_cast<unsigned>(index), path.c_str(), static_cast<unsigned>(sectorSize),
+  std::fprintf(stderr, "disklens: HD%u = %s (%s%s%u-byte sectors, %llu bytes)\n",
+               static_cast<unsigned>(index), path.c_str(), kind != nullptr ? kind : "",
+               kind != nullptr ? ", " : "", static_cast<unsigned>(sectorSize),
                static_cast<unsigned long long>(bytes));
 }
 

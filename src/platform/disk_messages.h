@@ -18,9 +18,10 @@ class DiskMessages {
   // not open; nothing for the system's own disks, which have no entry.
   void NotOpened(std::uint32_t index, const DiskSource& source, const char* reason);
 
-  // The --verbose line "disklens: HD<n> = <path> (<s>-byte sectors, <b> bytes)".
+  // The --verbose line "disklens: HD<n> = <path> (<s>-byte sectors, <b> bytes)",
+  // with "<kind>, " before the sector size for a container ("a qcow2 image").
   void Source(std::uint32_t index, const std::string& path, std::uint32_t sectorSize,
-              std::uint64_t bytes);
+              std::uint64_t bytes, const char* kind = nullptr);
 
   // A system disk that could not be opened for lack of rights.
   void Denied(std::uint32_t index) { denied_.insert(index); }

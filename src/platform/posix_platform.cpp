@@ -15,6 +15,7 @@
 #include "disk/win9x/dkhlp32.h"
 #include "platform/disk_messages.h"
 #include "platform/geometry_reply.h"
+#include "platform/posix_image_kind.h"
 #include "platform/utf8.h"
 
 namespace disklens {
@@ -87,6 +88,41 @@ void PosixPlatform::SayNotOpened(std::uint32_t index, const DiskSource& source, 
   messages_.NotOpened(index, source, std::strerror(error));
   // The system's own disks are counted, for one line at the end of the run.
   if (source.entry.empty() && (error == EACCES || error == EPERM)) messages_.Denied(index);
+}
+
+// A DISKLENS_DISKS file that its signature names a container is read through
+// the container's library; false (said on stderr) when the library can't open it.
+bool PosixPlatform::OpenContainer(std::uint32_t index, const DiskSource& source, int fd,
+                                  std::uint64_t fileSize, File& file) {
+  const ImageKind kind = DetectFileKind(fd, fileSize);
+  if (kind == ImageKind::kRaw) return true;
+  OpenedImage opened = OpenImageSource(kind, source.path);
+  if (opened.source == nullptr) {
+    messages_.NotOpened(index, source, opened.error.c_str());
+    return false;
+  }
+  const std::uint32_t recorded = opened.source->RecordedSectorSize();
+  if (recorded != 0) {
+    // The sizes an entry may name are the ones the disk layer is made for.
+    if (recorded != 512 && recorded != 1024 && recorded != 2048 && recorded != 4096) {
+      const std::string reason = "the container records " + std::to_string(recorded) +
+                                 "-byte sectors (disklens reads 512, 1024, 2048 or 4096)";
+      messages_.NotOpened(index, source, reason.c_str());
+      return false;
+    }
+    if (source.sectorSizeGiven && recorded != source.imageSectorSize &&
+        sectorSizeSaid_.insert(index).second) {
+      std::fprintf(stderr,
+                   "disklens: HD%u: %s: the container records %u-byte sectors, not %u; %u used\n",
+                   static_cast<unsigned>(index), source.entry.c_str(),
+                   static_cast<unsigned>(recorded), static_cast<unsigned>(source.imageSectorSize),
+                   static_cast<unsigned>(recorded));
+    }
+    file.sectorSize = recorded;
+  }
+  file.image = std::move(opened.source);
+  file.kind = kind;
+  return true;
 }
 
 Handle PosixPlatform::NewHandle() { return nextHandle_++; }
@@ -230,6 +266,7 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
   if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   File file;
   file.fd = fd;
+  file.index = *index;
   file.blockDevice = S_ISBLK(st.st_mode);
   file.sectorSize = source.imageSectorSize;
   if (file.blockDevice) {
@@ -237,14 +274,23 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
     if (::ioctl(fd, BLKSSZGET, &logical) == 0 && logical > 0) {
       file.sectorSize = static_cast<std::uint32_t>(logical);
     }
+  } else if (!source.entry.empty()) {
+    // Only files that the user named may be containers; the system's disks are raw.
+    if (!OpenContainer(*index, source, fd, static_cast<std::uint64_t>(st.st_size), file)) {
+      ::close(fd);
+      Fail(kErrorFileNotFound);
+      return kInvalidHandle;
+    }
   }
   if (verbose_) {
     std::uint64_t bytes = static_cast<std::uint64_t>(st.st_size);
     if (file.blockDevice && ::ioctl(fd, BLKGETSIZE64, &bytes) != 0) bytes = 0;
-    messages_.Source(*index, source.path, file.sectorSize, bytes);
+    if (file.image != nullptr) bytes = file.image->MediaSize();
+    messages_.Source(*index, source.path, file.sectorSize, bytes,
+                     file.image != nullptr ? ImageKindText(file.kind) : nullptr);
   }
   const Handle h = NewHandle();
-  files_.emplace(h, file);
+  files_.emplace(h, std::move(file));
   return h;
 }
 
@@ -275,6 +321,7 @@ bool PosixPlatform::ReadFile(Handle handle, void* buffer, std::uint32_t bytes,
     return false;
   }
   File& f = it->second;
+  if (f.image != nullptr) return ReadImage(f, buffer, bytes, done);
   std::uint32_t total = 0;
   auto* p = static_cast<std::uint8_t*>(buffer);
   // A read that runs past the end of an image stops short; the caller sees the count.
@@ -295,6 +342,25 @@ bool PosixPlatform::ReadFile(Handle handle, void* buffer, std::uint32_t bytes,
   return true;
 }
 
+// Reads of a container's virtual disk, which ends at its media size as an
+// image file ends at its last byte. The library's reason for a failed read is
+// said once for the disk: the report itself only leaves the data out.
+bool PosixPlatform::ReadImage(File& f, void* buffer, std::uint32_t bytes, std::uint32_t* done) {
+  std::size_t got = 0;
+  std::string error;
+  const bool ok = f.image->ReadAt(f.position, buffer, bytes, got, error);
+  if (!ok) {
+    if (readErrorSaid_.insert(f.index).second) {
+      std::fprintf(stderr, "disklens: HD%u: %s: %s\n", static_cast<unsigned>(f.index),
+                   Disks()[f.index].entry.c_str(), error.c_str());
+    }
+    Fail(kErrorCrc);
+  }
+  f.position += got;
+  if (done != nullptr) *done = static_cast<std::uint32_t>(got);
+  return ok;
+}
+
 bool PosixPlatform::WriteFile(Handle handle, const void* buffer, std::uint32_t bytes,
                               std::uint32_t* done) {
   if (done != nullptr) *done = 0;
@@ -304,6 +370,10 @@ bool PosixPlatform::WriteFile(Handle handle, const void* buffer, std::uint32_t b
     return false;
   }
   File& f = it->second;
+  if (f.image != nullptr) {  // the libraries have the containers open for reading only
+    Fail(kErrorWriteProtect);
+    return false;
+  }
   std::uint32_t total = 0;
   const auto* p = static_cast<const std::uint8_t*>(buffer);
   while (total < bytes) {
@@ -335,7 +405,9 @@ bool PosixPlatform::DeviceIoControl(Handle handle, std::uint32_t code, const voi
   const File& f = it->second;
   SyntheticGeometry g;
   g.sectorSize = f.sectorSize;
-  if (f.blockDevice) {
+  if (f.image != nullptr) {
+    g.totalBytes = f.image->MediaSize();
+  } else if (f.blockDevice) {
     std::uint64_t size = 0;
     if (::ioctl(f.fd, BLKGETSIZE64, &size) != 0) {
       Fail(ErrorFromErrno(errno));

@@ -6,9 +6,11 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "platform/disk_messages.h"
+#include "platform/image_source.h"
 #include "platform/platform.h"
 #include "platform/posix_disks.h"
 
@@ -56,6 +58,10 @@ class PosixPlatform : public Platform {
     bool blockDevice = false;
     std::uint32_t sectorSize = 512;
     std::uint64_t position = 0;
+    // A container file's virtual disk; reads go through it instead of `fd`.
+    std::shared_ptr<ImageSource> image{};
+    ImageKind kind = ImageKind::kRaw;
+    std::uint32_t index = 0;  // the disk number it stands behind
   };
   struct Mutex {
     std::recursive_mutex mutex;
@@ -65,6 +71,9 @@ class PosixPlatform : public Platform {
   Handle NewHandle();
   // Names an entry that did not open with the system's reason for `error`.
   void SayNotOpened(std::uint32_t index, const DiskSource& source, int error);
+  bool OpenContainer(std::uint32_t index, const DiskSource& source, int fd, std::uint64_t fileSize,
+                     File& file);
+  bool ReadImage(File& file, void* buffer, std::uint32_t bytes, std::uint32_t* done);
 
   bool asWin9x_;
   bool disksKnown_ = false;
@@ -75,6 +84,8 @@ class PosixPlatform : public Platform {
   std::map<Handle, File> files_;
   bool verbose_ = false;
   DiskMessages messages_;
+  std::set<std::uint32_t> sectorSizeSaid_;
+  std::set<std::uint32_t> readErrorSaid_;
   std::map<Handle, std::unique_ptr<Mutex>> mutexes_;
 };
 

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 #include "platform/geometry_reply.h"
+#include "platform/win32_image_kind.h"
 #include "platform/win32_error_text.h"
 
 namespace disklens {
@@ -165,6 +167,18 @@ Handle Win32Platform::CreateFileA(const char* path, std::uint32_t desiredAccess,
     ::CloseHandle(file);
     messages_.NotOpened(*index, source, kNotADisk);
     ::SetLastError(ERROR_FILE_NOT_FOUND);
+    return kInvalidHandle;
+  }
+  // This build has no container libraries: a container is named instead of
+  // being reported from its raw bytes, which would be garbage.
+  if (const ImageKind kind = DetectHandleKind(FromWin(file)); kind != ImageKind::kRaw) {
+    ::CloseHandle(file);
+    const std::string reason =
+        std::string(ImageKindText(kind)) +
+        " (this build reads raw images; attach it with Disk Management or Mount-DiskImage and "
+        "run disklens on the physical drive it becomes)";
+    messages_.NotOpened(*index, source, reason.c_str());
+    ::SetLastError(ERROR_NOT_SUPPORTED);
     return kInvalidHandle;
   }
   if (verbose_) {

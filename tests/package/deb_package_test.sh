@@ -43,6 +43,14 @@ for pair in libstdc++.so.6:libstdc++6 libgcc_s.so.1:libgcc-s1; do
     fail "Depends names ${pair#*:}, which the program does not load: '$depends'"
   fi
 done
+# The container libraries, loaded by a build with DISKLENS_IMAGE_FORMATS, are
+# dependencies that dpkg-shlibdeps found.
+if grep -q '^DISKLENS_IMAGE_FORMATS:BOOL=ON' "$build/CMakeCache.txt"; then
+  for pair in libvhdi.so.1:libvhdi1 libvmdk.so.1:libvmdk1 libqcow.so.1:libqcow1 libewf.so.2:libewf2 libbfio.so.1:libbfio1; do
+    grep -qxF "${pair%%:*}" <<<"$needed" || fail "the program does not load ${pair%%:*}: $needed"
+    has_depend "${pair#*:}" || fail "Depends lacks ${pair#*:}: '$depends'"
+  done
+fi
 
 # The program, its compressed manual page, the copyright and the changelog.
 contents=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | sort)

@@ -233,3 +233,44 @@ TEST(Win32Platform, AsciiNamesConvertThroughTheAnsiCodePage) {
 
 }  // namespace
 }  // namespace disklens
+
+namespace disklens {
+namespace {
+
+// Without the container libraries a container is named and absent, never
+// reported from its raw bytes; a raw image beside it still opens.
+TEST(Win32Platform, ContainerImagesAreNamedNotReadAsRaw) {
+  TempDir dir;
+  std::vector<std::uint8_t> vhdx = Pattern(64 * 512);
+  std::memcpy(vhdx.data(), "vhdxfile", 8);
+  std::vector<std::uint8_t> fixedVhd = Pattern(64 * 512);
+  std::memcpy(fixedVhd.data() + fixedVhd.size() - 512, "conectix", 8);
+  std::vector<std::uint8_t> ewf = Pattern(64 * 512);
+  std::memcpy(ewf.data(), "EVF\x09\x0d\x0a\xff\x00", 8);
+  const std::string vhdxPath = dir.Write("disk.img", vhdx);
+  const std::string vhdPath = dir.Write("fixed.vhd", fixedVhd);
+  const std::string ewfPath = dir.Write("case.E01", ewf);
+  const std::string rawPath = dir.Write("raw.vhdx", Pattern(64 * 512));
+  Win32Platform win({{vhdxPath, 512, vhdxPath + "@512"}, {vhdPath, 512, vhdPath},
+                     {ewfPath, 512, ewfPath}, {rawPath, 512, rawPath}});
+  ScopedPlatform use(win);
+  SessionGuard session;
+  testing::internal::CaptureStderr();
+  for (std::uint32_t i = 0; i < 3; ++i) {
+    Disk disk{OpenDiskDevice(i, kKindHardDisk, kGenericRead)};
+    EXPECT_EQ(disk.device, nullptr) << i;
+  }
+  Disk again{OpenDiskDevice(0, kKindHardDisk, kGenericRead)};  // said once a run
+  Disk raw{OpenDiskDevice(3, kKindHardDisk, kGenericRead)};    // the name says nothing
+  EXPECT_NE(raw.device, nullptr);
+  const std::string tail =
+      " (this build reads raw images; attach it with Disk Management or Mount-DiskImage and run "
+      "disklens on the physical drive it becomes)\n";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "disklens: HD0: " + vhdxPath + "@512: a VHDX image" + tail + "disklens: HD1: " +
+                vhdPath + ": a VHD image" + tail + "disklens: HD2: " + ewfPath + ": an EWF image" +
+                tail);
+}
+
+}  // namespace
+}  // namespace disklens

@@ -24,7 +24,7 @@ cat >"$scratch/bin/apt-get" <<STUB
 echo "\$*" >>"$scratch/apt.log"
 STUB
 chmod +x "$scratch/bin/"*
-build="cmake ninja-build g++ pkg-config nlohmann-json3-dev"
+build="cmake ninja-build g++ pkg-config nlohmann-json3-dev libvhdi-dev libvmdk-dev libqcow-dev libewf-dev libbfio-dev"
 
 # Runs tools/install-deps ARGS... as user STUB_UID; sets rc, out and err.
 run() {
@@ -38,14 +38,14 @@ run() {
   err=$(cat "$scratch/err")
 }
 
-# Nothing installed, a user who is not root: the four build packages are named
+# Nothing installed, a user who is not root: the build packages are named
 # with the command that installs them, and nothing is installed.
 : >"$scratch/installed"
 run 1000 --build
 [ "$rc" -ne 0 ] || fail "exit 0 with build packages missing"
 grep -qxF "install-deps: missing packages: $build" <<<"$err" || fail "missing packages named as: $err"
 grep -qxF "  sudo apt-get install $build" <<<"$err" || fail "no way to install them: $err"
-for p in libgtest-dev wine64 g++-mingw-w64-x86-64-posix clang-14 gdisk groff-base; do
+for p in libgtest-dev wine64 g++-mingw-w64-x86-64-posix clang-14 gdisk groff-base qemu-utils ewf-tools; do
   grep -qF -- "$p" <<<"$err" && fail "--build asks for the test package $p"
 done
 [ ! -e "$scratch/apt.log" ] || fail "apt-get ran for a user who is not root"

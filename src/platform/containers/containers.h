@@ -1,0 +1,17 @@
+// One opener per container library; each returns null with `error` set when
+// the container does not open. `depth` counts the parents opened so far.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/image_source.h"
+
+namespace disklens {
+
+std::unique_ptr<ImageSource> OpenQcowSource(const std::string& path, int depth, std::string& error);
+std::unique_ptr<ImageSource> OpenVhdiSource(const std::string& path, int depth, std::string& error);
+std::unique_ptr<ImageSource> OpenVmdkSource(const std::string& path, int depth, std::string& error);
+std::unique_ptr<ImageSource> OpenEwfSource(const std::string& path, std::string& error);
+
+}  // namespace disklens

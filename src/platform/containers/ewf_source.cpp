@@ -1,0 +1,106 @@
+// EWF (E01, also split into E01, E02, ...) through libewf: the first segment
+// names the set, the library's glob finds the others beside it.
+#include <libewf.h>
+
+#include <string>
+
+#include "platform/containers/containers.h"
+#include "platform/containers/library_message.h"
+
+namespace disklens {
+
+namespace {
+
+std::string Message(libewf_error_t* error, const char* fallback) {
+  char text[4096] = "";
+  if (error != nullptr) {
+    libewf_error_backtrace_sprint(error, text, sizeof text);
+    libewf_error_free(&error);
+  }
+  return LibraryMessage("libewf", text, fallback);
+}
+
+class EwfSource : public ImageSource {
+ public:
+  explicit EwfSource(libewf_handle_t* handle) : handle_(handle) {}
+  ~EwfSource() override {
+    libewf_handle_close(handle_, nullptr);
+    libewf_handle_free(&handle_, nullptr);
+  }
+  EwfSource(const EwfSource&) = delete;
+  EwfSource& operator=(const EwfSource&) = delete;
+
+  void SetShape(std::uint64_t size, std::uint32_t sectorSize) {
+    size_ = size;
+    sectorSize_ = sectorSize;
+  }
+  std::uint64_t MediaSize() const override { return size_; }
+  std::uint32_t RecordedSectorSize() const override { return sectorSize_; }
+
+  bool ReadAt(std::uint64_t offset, void* buffer, std::size_t bytes, std::size_t& done,
+              std::string& error) override {
+    done = 0;
+    auto* p = static_cast<std::uint8_t*>(buffer);
+    while (done < bytes && offset + done < size_) {
+      libewf_error_t* e = nullptr;
+      const ssize_t n = libewf_handle_read_random(handle_, p + done, bytes - done,
+                                                  static_cast<off64_t>(offset + done), &e);
+      if (n < 0) {
+        error = Message(e, "read failed");
+        return false;
+      }
+      if (n == 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
+ private:
+  libewf_handle_t* handle_;
+  std::uint64_t size_ = 0;
+  std::uint32_t sectorSize_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ImageSource> OpenEwfSource(const std::string& path, std::string& error) {
+  libewf_error_t* e = nullptr;
+  char** names = nullptr;
+  int count = 0;
+  if (libewf_glob(path.c_str(), path.size(), LIBEWF_FORMAT_UNKNOWN, &names, &count, &e) != 1) {
+    error = Message(e, "unable to find the segment files");
+    return nullptr;
+  }
+  libewf_handle_t* handle = nullptr;
+  if (libewf_handle_initialize(&handle, &e) != 1) {
+    error = Message(e, "out of memory");
+    libewf_glob_free(names, count, nullptr);
+    return nullptr;
+  }
+  const int opened = libewf_handle_open(handle, names, count, LIBEWF_OPEN_READ, &e);
+  libewf_glob_free(names, count, nullptr);
+  if (opened != 1) {
+    error = Message(e, "unable to open the segment files");
+    libewf_handle_free(&handle, nullptr);
+    return nullptr;
+  }
+  auto source = std::make_unique<EwfSource>(handle);
+  size64_t size = 0;
+  std::uint32_t bytesPerSector = 0;
+  if (libewf_handle_get_media_size(handle, &size, &e) != 1 ||
+      libewf_handle_get_bytes_per_sector(handle, &bytesPerSector, &e) != 1) {
+    error = Message(e, "unable to read the media values");
+    return nullptr;
+  }
+  // libewf opens a set that lacks sections or segments and reads zeros where
+  // the data should be: that would be a report of a disk that isn't there.
+  if (libewf_handle_segment_files_corrupted(handle, &e) != 0) {
+    if (e != nullptr) libewf_error_free(&e);
+    error = "libewf: the segment files are incomplete or corrupted";
+    return nullptr;
+  }
+  source->SetShape(size, bytesPerSector);
+  return source;
+}
+
+}  // namespace disklens

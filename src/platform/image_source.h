@@ -1,0 +1,36 @@
+// A disk image kept in a container file (VHD, VHDX, VMDK, qcow2, EWF), read
+// through the format's own library: the virtual disk inside as the bytes a raw
+// image would hold. Everything is opened read-only.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/image_kind.h"
+
+namespace disklens {
+
+class ImageSource {
+ public:
+  virtual ~ImageSource() = default;
+  // The size of the virtual disk in bytes.
+  virtual std::uint64_t MediaSize() const = 0;
+  // The sector size that the container records; 0 when it records none.
+  virtual std::uint32_t RecordedSectorSize() const = 0;
+  // Reads `bytes` bytes at `offset` of the virtual disk into `buffer`, short
+  // only at its end; false with `error` set when the library fails.
+  virtual bool ReadAt(std::uint64_t offset, void* buffer, std::size_t bytes, std::size_t& done,
+                      std::string& error) = 0;
+};
+
+struct OpenedImage {
+  std::unique_ptr<ImageSource> source;  // null when the container does not open
+  std::string error;                    // why, as the library words it
+};
+
+// Opens `path`, a container of `kind` (not kRaw), with the format's library.
+OpenedImage OpenImageSource(ImageKind kind, const std::string& path);
+
+}  // namespace disklens
