@@ -387,11 +387,30 @@ bool SaveHostile(const disklens::test::hostile::HostileImage& image,
   return Save(d, path);
 }
 
+// Every image of the hostile corpus that a file can hold (failing reads need
+// the in-memory platform), and list.txt naming each as a DISKLENS_DISKS entry.
+bool SaveHostileCorpus(const std::filesystem::path& dir) {
+  std::ofstream list(dir / "list.txt");
+  int n = 0;
+  for (const auto& image : disklens::test::hostile::AllHostileImages()) {
+    if (!image.failingLbas.empty()) continue;
+    const std::string name = "hostile-" + std::to_string(n++) + ".img";
+    if (!SaveHostile(image, dir / name)) return false;
+    list << name << "@" << image.sectorSize << "\n";
+  }
+  return static_cast<bool>(list);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--hostile") {
+    std::error_code ec;
+    std::filesystem::create_directories(argv[2], ec);
+    return SaveHostileCorpus(argv[2]) ? 0 : 1;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: %s DIRECTORY\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--hostile] DIRECTORY\n", argv[0]);
     return 2;
   }
   const std::filesystem::path dir = argv[1];

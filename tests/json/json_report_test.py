@@ -68,9 +68,12 @@ def check(name, program, disks, args, validator):
     env = dict(os.environ, DISKLENS_DISKS=":".join(disks))
     text = subprocess.run([program, *args], env=env, stdin=subprocess.DEVNULL,
                           capture_output=True, check=True).stdout.decode("latin-1")
-    raw = subprocess.run([program, "--json", *args], env=env, stdin=subprocess.DEVNULL,
-                         capture_output=True, check=True).stdout
+    run = subprocess.run([program, "--json", *args], env=env, stdin=subprocess.DEVNULL,
+                         capture_output=True)
+    raw = run.stdout
     problems = []
+    if run.returncode != 0:
+        problems.append("--json exited %d" % run.returncode)
     if not raw.endswith(b"\n"):
         problems.append("the document does not end with a line feed")
     doc = json.loads(raw.decode("utf-8"))
@@ -127,8 +130,15 @@ def main():
             peer += [os.path.join(root, f) for f in sorted(files) if f.endswith(".img")]
     else:
         print("note: no peer images at %s, left out" % a.peer)
+    hostile_dir = os.path.join(os.path.abspath(a.work), "hostile")
+    subprocess.run([a.maker, "--hostile", hostile_dir], check=True)
+    with open(os.path.join(hostile_dir, "list.txt"), encoding="ascii") as f:
+        hostile = [os.path.join(hostile_dir, line.strip()) for line in f if line.strip()]
     ok = True
     for args in ([], ["/all"]):
+        for start in range(0, len(hostile), 32):
+            ok &= check("hostile corpus %d %s" % (start // 32, args), a.program,
+                        hostile[start:start + 32], args, validator)
         ok &= check("samples %s" % args, a.program, samples, args, validator)
         ok &= check("test images %s" % args, a.program, made[:2] + [""] + made[2:], args, validator)
         if peer:
