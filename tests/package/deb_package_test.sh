@@ -54,7 +54,7 @@ fi
 
 # The program, its compressed manual page, the copyright and the changelog.
 contents=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | sort)
-expected=$'./usr/bin/disklens\n./usr/share/doc/disklens/changelog.gz\n./usr/share/doc/disklens/copyright\n./usr/share/man/man1/disklens.1.gz'
+expected=$'./usr/bin/disklens\n./usr/share/disklens/disklens.schema.json\n./usr/share/doc/disklens/changelog.gz\n./usr/share/doc/disklens/copyright\n./usr/share/man/man1/disklens.1.gz'
 [ "$contents" = "$expected" ] || fail "package files: $contents"
 
 # Debian's own checker: no error and no warning (info notes may stay).
@@ -72,6 +72,17 @@ head -1 "$scratch/root/usr/share/doc/disklens/copyright" |
   fail "copyright is not in the machine-readable format"
 zcat "$scratch/root/usr/share/doc/disklens/changelog.gz" | head -1 |
   grep -qF "disklens ($(dpkg-deb -f "$deb" Version))" || fail "changelog does not start with the package's version"
+
+# The schema shipped is the one of the sources, and the program's document is valid against it.
+cmp -s "$scratch/root/usr/share/disklens/disklens.schema.json" "$(dirname "$0")/../../docs/disklens.schema.json" ||
+  fail "the packaged schema is not docs/disklens.schema.json"
+if python3 -c 'import jsonschema' 2>/dev/null; then
+  DISKLENS_DISKS="$samples/disk0.img:$samples/disk1.img" "$scratch/root/usr/bin/disklens" --json </dev/null |
+    python3 -c 'import json, sys, jsonschema
+schema = json.load(open(sys.argv[1]))
+jsonschema.Draft202012Validator(schema).validate(json.load(sys.stdin))' \
+      "$scratch/root/usr/share/disklens/disklens.schema.json" || fail "the document is not valid against the packaged schema"
+fi
 
 set +e
 DISKLENS_DISKS="$samples/disk0.img:$samples/disk1.img" "$scratch/root/usr/bin/disklens" \
