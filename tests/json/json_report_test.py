@@ -23,6 +23,9 @@ except ImportError:
 ROW = re.compile(r"^\| (\d): \| +([0-9a-f]+) \| +(\d+) +(\d+) +(\d+) \| +([0-9a-f]+) \| "
                  r"+(\d+) +(\d+) +(\d+) \| +(\d+) \| +(\d+) \|$")
 MBR_HEAD = re.compile(r"^ +MBR Partition Information \(HD(\d+) - 0x([0-9A-F]{8})\)$")
+GPT_ROW = re.compile(r"^ +(\d+)  (.*) +([0-9A-F]+) +(\d+) +(\d+) +(\{[0-9A-F-]{36}\}) +(\{[0-9A-F-]{36}\})$")
+BOOT_ROW = re.compile(r"^File System ID: 0x([0-9A-F]+)   LBA: (\d+)  Total Sectors: (\d+)(?:   ID: 0x([0-9A-F]+))?$")
+CHAIN_END = re.compile(r"^ +(Error on Read|Chain loops back to LBA (\d+)|Chain stopped after \d+ EBRs(?: of this disk)?, before LBA (\d+))$")
 GEOMETRY = re.compile(r"^ +\(CHS: (\d+)/(\d+)/(\d+)\) \(WCHS: (\d+)/(\d+)/(\d+)\)$")
 
 
@@ -30,15 +33,36 @@ def text_disks(text):
     """The MBR facts of each disk of a text report, keyed by "HDn"."""
     disks = {}
     disk = None
+    current = None  # the disk whose sections follow, up to the next MBR head
     in_chain = False
     for line in text.splitlines():
         m = MBR_HEAD.match(line)
         if m:
-            disk = {"signature": "0x" + m.group(2), "rows": [], "geometry": None}
+            disk = {"signature": "0x" + m.group(2), "rows": [], "geometry": None,
+                    "chain_rows": [], "chain_ends": [], "gpt": [], "boot": []}
             disks["HD" + m.group(1)] = disk
+            current = disk
             in_chain = False
             continue
+        if current is not None:
+            g = GPT_ROW.match(line)
+            if g:
+                current["gpt"].append([int(g.group(1)), g.group(2).rstrip(), int(g.group(3), 16),
+                                       int(g.group(4)), int(g.group(5)), g.group(6), g.group(7)])
+                continue
+            b = BOOT_ROW.match(line)
+            if b:
+                current["boot"].append([int(b.group(1), 16), int(b.group(2)), int(b.group(3)),
+                                        int(b.group(4), 16) if b.group(4) else 0])
+                continue
+            if line.startswith("Error reading LBA "):
+                current["boot"].append(["error", int(line.split()[-1])])
+                continue
         if disk is None:
+            continue
+        e = CHAIN_END.match(line)
+        if e and in_chain:
+            disk["chain_ends"].append(line.strip())
             continue
         m = GEOMETRY.match(line)
         if m and disk["geometry"] is None:
@@ -51,10 +75,15 @@ def text_disks(text):
             disk = None  # the MBR section is over
         else:
             m = ROW.match(line)
-            if m and not in_chain:
-                disk["rows"].append([int(g, 16) if i in (1, 5) else int(g)
-                                     for i, g in enumerate(m.groups())])
+            if m:
+                row = [int(g, 16) if i in (1, 5) else int(g) for i, g in enumerate(m.groups())]
+                disk["chain_rows" if in_chain else "rows"].append(row)
     return disks
+
+
+def masked(name):
+    """A name as the text shows it: control characters (C0, DEL, C1) as "?"."""
+    return "".join("?" if ord(c) < 0x20 or 0x7F <= ord(c) <= 0x9F else c for c in name)
 
 
 def json_row(entry):
@@ -101,6 +130,36 @@ def check(name, program, disks, args, validator):
         rows = [json_row(e) for e in disk["mbr"]["entries"]]
         if rows != facts["rows"]:
             problems.append("%s: MBR rows %s, text %s" % (hd, rows, facts["rows"]))
+        chains = [e["chain"] for e in disk["mbr"]["entries"] if "chain" in e]
+        chain_rows = [json_row(x) for c in chains for ebr in c["ebrs"] for x in ebr["entries"]]
+        if chain_rows != facts["chain_rows"]:
+            problems.append("%s: chain rows differ from the text's" % hd)
+        ends = []
+        for c in chains:
+            if c["end"] == "read_error":
+                ends.append("Error on Read")
+            elif c["end"] == "loop":
+                ends.append("Chain loops back to LBA %d" % c["end_lba"])
+            elif c["end"] in ("chain_cap", "pass_budget"):
+                ends.append("before LBA %d" % c["end_lba"])
+        text_ends = [t if not t.startswith("Chain stopped") else t[t.index("before LBA"):]
+                     for t in facts["chain_ends"]]
+        if ends != text_ends:
+            problems.append("%s: chain ends %s, text %s" % (hd, ends, text_ends))
+        gpt = disk["gpt"]["entries"] if disk["gpt"] else []
+        gpt_rows = [[e["index"], e["name"], int(e["attributes"], 16), e["first_lba"], e["last_lba"],
+                     e["type_guid"], e["unique_guid"]] for e in gpt]
+        text_gpt = facts["gpt"]
+        if len(gpt_rows) != len(text_gpt) or any(
+                j[:1] + j[2:] != t[:1] + t[2:] or
+                (t[1].isascii() and not masked(j[1]).startswith(t[1]))
+                for j, t in zip(gpt_rows, text_gpt)):
+            problems.append("%s: GPT rows %s, text %s" % (hd, gpt_rows, text_gpt))
+        boot = [["error", r["lba"]] if r["read_error"] else
+                [int(r["file_system_id"], 16), r["lba"], r["total_sectors"], int(r["id"], 16)]
+                for r in disk["boot_sectors"]]
+        if boot != facts["boot"]:
+            problems.append("%s: boot rows %s, text %s" % (hd, boot, facts["boot"]))
     for p in problems:
         print("%s: %s" % (name, p))
     print("%s: %d disks, %d checked against the text%s" %
