@@ -12,9 +12,11 @@ namespace {
 
 void Write(const std::string& text) { WriteReportText(text.data(), text.size()); }
 
-// Whatever a disk holds, the document stays valid UTF-8.
+// Whatever a disk holds, the document stays valid UTF-8 and no control
+// character reaches a terminal raw: DEL and the C1 controls, which JSON lets
+// through, are escaped too, with every other character past ASCII.
 std::string Dump(const JsonValue& value) {
-  return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+  return value.dump(-1, ' ', true, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 }  // namespace

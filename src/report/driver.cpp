@@ -58,6 +58,8 @@ void ClosePass(ReportState& state) {
   state.disk = nullptr;
 }
 
+}  // namespace
+
 // The disk's object of the --json document; false when the disk is absent.
 bool ReportDiskJson(ReportState& state, std::uint32_t index, bool first) {
   if (!OpenPass(state, index)) return false;
@@ -65,8 +67,6 @@ bool ReportDiskJson(ReportState& state, std::uint32_t index, bool first) {
   ClosePass(state);
   return true;
 }
-
-}  // namespace
 
 bool IsAllOption(int argc, const char* const* argv) { return ParseCommandLine(argc, argv).all; }
 

@@ -19,4 +19,8 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now);
 // One disk number's pass: index 0 to 31.
 void ReportDisk(ReportState& state, std::uint32_t index);
 
+// The same pass written as the disk's object of the --json document, after a
+// separator unless it is the `first`; false when the disk is absent.
+bool ReportDiskJson(ReportState& state, std::uint32_t index, bool first);
+
 }  // namespace disklens

@@ -147,6 +147,10 @@ inline void ExpectReport(const HostileImage& image, const std::string& expected,
   const PassResult pass = RunPassTwice(setup);
   EXPECT_TRUE(SameReport(pass.text, expected)) << image.name;
   EXPECT_EQ(pass.violations, std::vector<std::string>{}) << image.name;
+  // The same disk as --json: one valid value, however hostile the disk, and
+  // nothing in it that the pass did not read.
+  setup.json = true;
+  EXPECT_EQ(RunPassTwice(setup).violations, std::vector<std::string>{}) << image.name << " --json";
 #if !defined(_WIN32)
   if (image.failingLbas.empty()) ExpectProgramReport(image, expected, allOption);
 #endif

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "disk/session.h"
 #include "platform/fake_platform.h"
 #include "report/driver.h"
@@ -28,6 +30,7 @@ struct PassSetup {
   std::uint32_t failingReadCall = 0;  // this ReadFile call (from 1) fails; 0: none
   bool win9x = false;
   bool allOption = false;
+  bool json = false;  // the --json pass instead of the text
 };
 
 struct PassResult {
@@ -96,12 +99,18 @@ inline PassResult RunMarkedPass(const PassSetup& setup, std::uint8_t marker) {
   state.allOption = setup.allOption;
   state.workBuffer = SharedWorkBuffer();
   std::memset(state.workBuffer, marker, kWorkBufferSize);
-  ReportDisk(state, 0);
+  if (setup.json) {
+    ReportDiskJson(state, 0, true);
+  } else {
+    ReportDisk(state, 0);
+  }
   EndDiskAccess();
 
   PassResult result;
   result.text = out.Text();
   result.violations = CheckPass(fake, result.text);
+  // A disk's object is one JSON value whatever the disk holds.
+  if (setup.json && !nlohmann::json::accept(result.text)) result.violations.push_back("not valid JSON");
   return result;
 }
 
