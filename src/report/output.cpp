@@ -1,18 +1,26 @@
 #include "report/output.h"
 
 #include <cerrno>
-#include <cstdarg>
 #include <cstring>
-
-#include "report/text_format.h"
 
 namespace disklens {
 
 namespace {
+void DrainToReport(void* context, const char* data, std::size_t size);
+char g_storage[1 << 16];
+}  // namespace
+
+namespace output_internal {
+constinit ReportSink g_sink{TextBuffer(g_storage, sizeof g_storage, DrainToReport, nullptr), 0,
+                            true};
+}  // namespace output_internal
+
+namespace {
 std::FILE* g_output = nullptr;
-bool g_buffered = true;
 // errno of the first write that failed; 0 while every write went through.
-int g_writeError = 0;
+int& g_writeError = output_internal::g_sink.writeError;
+bool& g_buffered = output_internal::g_sink.buffered;
+TextBuffer& g_report = output_internal::g_sink.buffer;
 
 void NoteWriteError() {
   if (g_writeError == 0) g_writeError = errno != 0 ? errno : EIO;
@@ -24,9 +32,6 @@ void DrainToReport(void* /*context*/, const char* data, std::size_t size) {
   errno = 0;
   if (std::fwrite(data, 1, size, ReportOutput()) != size) NoteWriteError();
 }
-
-char g_storage[1 << 16];
-constinit TextBuffer g_report(g_storage, sizeof g_storage, DrainToReport, nullptr);
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 }  // namespace
@@ -51,15 +56,6 @@ int ReportWriteError() { return g_writeError; }
 void SetReportBuffered(bool buffered) {
   g_report.Flush();
   g_buffered = buffered;
-}
-
-void Print(const char* format, ...) {
-  if (g_writeError != 0) return;
-  va_list args;
-  va_start(args, format);
-  AppendFormatted(g_report, format, args);
-  va_end(args);
-  if (!g_buffered) g_report.Flush();
 }
 
 void WriteReportText(const char* text, std::size_t size) {

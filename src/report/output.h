@@ -4,6 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <type_traits>
+
+#include "report/text_buffer.h"
+#include "report/text_format.h"
 
 namespace disklens {
 
@@ -31,18 +35,29 @@ int ReportWriteError();
 // the end of every Print, so that a terminal shows each line as it comes.
 void SetReportBuffered(bool buffered);
 
-// The format checks of the C library's printf: on MinGW the C99-conforming one.
-#if defined(__MINGW32__)
-#define DISKLENS_PRINTF_FORMAT __MINGW_PRINTF_FORMAT
-#else
-#define DISKLENS_PRINTF_FORMAT printf
-#endif
-
 // Text to the report as it stands, with the same write checks as Print.
 void WriteReportText(const char* text, std::size_t size);
 
-// printf to the report.
-void Print(const char* format, ...) __attribute__((format(DISKLENS_PRINTF_FORMAT, 1, 2)));
+namespace output_internal {
+// The report's buffer and what Print checks around it (output.cpp).
+struct ReportSink {
+  TextBuffer buffer;
+  int writeError;  // see ReportWriteError
+  bool buffered;   // see SetReportBuffered
+};
+extern ReportSink g_sink;
+}  // namespace output_internal
+
+// printf to the report, with the formats text_format.h takes, checked against
+// the arguments at compile time.
+template <typename... Args>
+[[gnu::always_inline]] inline void Print(PrintFormat<std::type_identity_t<Args>...> format,
+                                         Args... args) {
+  output_internal::ReportSink& sink = output_internal::g_sink;
+  if (sink.writeError != 0) return;
+  text_format::AppendFormatted(sink.buffer, format.Parsed(), args...);
+  if (!sink.buffered) sink.buffer.Flush();
+}
 
 // Copies a text field of `length` bytes (at most 15) up to its first zero
 // byte into `out` and ends it with a NUL. Bytes below 0x20 and 0x7F become "?",
