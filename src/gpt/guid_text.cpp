@@ -1,6 +1,7 @@
 #include "gpt/guid_text.h"
 
 #include <cstring>
+#include <string>
 
 namespace disklens {
 
@@ -50,7 +51,24 @@ std::int32_t FormatByTemplate(char* out, std::uint32_t outSize, const std::uint8
 }
 
 std::int32_t FormatGuid(char* out, std::uint32_t outSize, const std::uint8_t* source) {
-  return FormatByTemplate(out, outSize, source, kGuidTemplate);
+  // kGuidTemplate written out: two GUIDs a used GPT entry, thousands a report.
+  static_assert(std::char_traits<char>::length(kGuidTemplate) == 38);
+  if (outSize < 39) return 0;
+  // The byte of the source that each pair of digits shows, in text order.
+  static constexpr std::uint8_t kOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  char* o = out;
+  *o++ = '{';
+  for (std::size_t i = 0; i < 16; ++i) {
+    const std::uint8_t b = source[kOrder[i]];
+    o[0] = kDigits[b >> 4];
+    o[1] = kDigits[b & 0xF];
+    o += 2;
+    if (i == 3 || i == 5 || i == 7 || i == 9) *o++ = '-';
+  }
+  *o++ = '}';
+  *o = '\0';
+  return 1;
 }
 
 }  // namespace disklens

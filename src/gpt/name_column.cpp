@@ -54,7 +54,16 @@ std::string FitNameColumn(const char* text) {
   // By display columns: a wide character takes two, a combining mark none and
   // stays with its base even in the last column. A wide character that does
   // not fit in the last column is left out, and the padding takes its place.
+  out.reserve(kNameColumnWidth + 8);
   while (*s != 0) {
+    // Printable ASCII takes one column each, as wcwidth says; most names are
+    // nothing else.
+    if (*s >= 0x20 && *s < 0x7F) {
+      if (columns + 1 > kNameColumnWidth) break;
+      out += static_cast<char>(*s++);
+      ++columns;
+      continue;
+    }
     std::uint32_t cp = 0;
     const int length = DecodeUtf8(s, cp);
     const bool shown = length != 0 && !IsControl(cp);
