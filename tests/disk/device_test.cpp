@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 #include "disk/geometry.h"
 #include "disk/session.h"
 #include "disk/win9x/drive_parameter_block.h"

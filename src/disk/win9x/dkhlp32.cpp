@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 #include "disk/win9x/drive_parameter_block.h"
 
 namespace disklens {

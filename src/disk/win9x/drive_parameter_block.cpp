@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 #include "disk/geometry.h"
 
 namespace disklens {
