@@ -3,7 +3,7 @@
 #include <string>
 
 #include "json/json_text.h"
-#include "report/output.h"
+#include "text/output.h"
 #include "version.h"
 
 namespace disklens {

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <type_traits>
 
-#include "report/text_buffer.h"
-#include "report/text_format.h"
+#include "text/text_buffer.h"
+#include "text/text_format.h"
 
 namespace disklens {
 

@@ -15,7 +15,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "report/text_buffer.h"
+#include "text/text_buffer.h"
 
 namespace disklens {
 

@@ -3,7 +3,7 @@
 // random conversions, through a buffer large enough, one just as large as the
 // line's room and one so small that every piece of text crosses a drain; and
 // the formats it refuses, at compile time and when read at run time.
-#include "report/text_format.h"
+#include "text/text_format.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "gtest/gtest-spi.h"
-#include "report/output.h"
 #include "support/capture.h"
+#include "text/output.h"
 
 // The formats below are built at run time on purpose.
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"

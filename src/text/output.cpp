@@ -1,4 +1,4 @@
-#include "report/output.h"
+#include "text/output.h"
 
 #include <cerrno>
 #include <cstring>
