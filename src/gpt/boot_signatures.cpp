@@ -19,8 +19,17 @@ char AsciiLower(std::uint8_t c) {
 
 bool ContainsBytes(ByteView area, const void* pattern, std::size_t length) {
   if (length > area.size) return false;
-  for (std::size_t i = 0; i + length <= area.size; ++i) {
-    if (area.Matches(i, pattern, length)) return true;
+  if (length == 0) return true;
+  const auto* const first = static_cast<const std::uint8_t*>(pattern);
+  const std::uint8_t* at = area.data;
+  const std::uint8_t* const last = area.data + (area.size - length);
+  // memchr finds each candidate for the first byte; most sectors have few.
+  while (at <= last) {
+    const auto* const hit = static_cast<const std::uint8_t*>(
+        std::memchr(at, *first, static_cast<std::size_t>(last - at) + 1));
+    if (hit == nullptr) return false;
+    if (std::memcmp(hit + 1, first + 1, length - 1) == 0) return true;
+    at = hit + 1;
   }
   return false;
 }

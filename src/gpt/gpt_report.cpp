@@ -1,7 +1,9 @@
 #include "gpt/gpt_report.h"
 
+#include <bit>
 #include <cinttypes>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -73,7 +75,11 @@ void PrintEntry(std::uint32_t index, ByteView slot) {
   FormatGuid(uniqueGuid, sizeof uniqueGuid, slot.data + kEntryUniqueGuid);
   // Copied out unit by unit: the field need not be aligned for uint16_t.
   std::uint16_t name[kGptNameUnits];
-  for (std::size_t k = 0; k < kGptNameUnits; ++k) name[k] = slot.U16(kEntryName + 2 * k);
+  if (std::endian::native == std::endian::little && slot.Has(kEntryName, sizeof name)) {
+    std::memcpy(name, slot.data + kEntryName, sizeof name);
+  } else {
+    for (std::size_t k = 0; k < kGptNameUnits; ++k) name[k] = slot.U16(kEntryName + 2 * k);
+  }
   const std::vector<char> text = NameToText(name);
   const std::string column = FitNameColumn(text.data());
   Print("\n   %2i  %s %16llX  %13llu   %13llu  %s  %s", static_cast<int>(index), column.c_str(),

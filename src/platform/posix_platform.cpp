@@ -4,6 +4,7 @@
 #include <linux/fs.h>
 #include <linux/hdreg.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -127,6 +128,24 @@ bool PosixPlatform::OpenContainer(std::uint32_t index, const DiskSource& source,
 
 Handle PosixPlatform::NewHandle() { return nextHandle_++; }
 
+PosixPlatform::File* PosixPlatform::FindFile(Handle handle) {
+  if (lastFile_ != nullptr && lastFileHandle_ == handle) return lastFile_;
+  const auto it = files_.find(handle);
+  if (it == files_.end()) return nullptr;
+  lastFileHandle_ = handle;
+  lastFile_ = &it->second;
+  return lastFile_;
+}
+
+PosixPlatform::Mutex* PosixPlatform::FindMutex(Handle handle) {
+  if (lastMutex_ != nullptr && lastMutexHandle_ == handle) return lastMutex_;
+  const auto it = mutexes_.find(handle);
+  if (it == mutexes_.end()) return nullptr;
+  lastMutexHandle_ = handle;
+  lastMutex_ = it->second.get();
+  return lastMutex_;
+}
+
 bool PosixPlatform::GetVersionExA(OsVersionInfo& info) {
   if (info.osVersionInfoSize != 148) return false;
   info.platformId = asWin9x_ ? kVerPlatformWin32Windows : kVerPlatformWin32Nt;
@@ -169,26 +188,28 @@ Handle PosixPlatform::CreateMutexA() {
 }
 
 std::uint32_t PosixPlatform::WaitForSingleObject(Handle handle, std::uint32_t /*milliseconds*/) {
-  const auto it = mutexes_.find(handle);
-  if (it == mutexes_.end()) {
+  Mutex* const m = FindMutex(handle);
+  if (m == nullptr) {
     Fail(kErrorInvalidHandle);
     return kWaitFailed;
   }
-  it->second->mutex.lock();
+  m->mutex.lock();
   return kWaitObject0;
 }
 
 bool PosixPlatform::ReleaseMutex(Handle handle) {
-  const auto it = mutexes_.find(handle);
-  if (it == mutexes_.end()) {
+  Mutex* const m = FindMutex(handle);
+  if (m == nullptr) {
     Fail(kErrorInvalidHandle);
     return false;
   }
-  it->second->mutex.unlock();
+  m->mutex.unlock();
   return true;
 }
 
 bool PosixPlatform::CloseHandle(Handle handle) {
+  if (lastFileHandle_ == handle) lastFile_ = nullptr;
+  if (lastMutexHandle_ == handle) lastMutex_ = nullptr;
   if (const auto f = files_.find(handle); f != files_.end()) {
     const int rc = ::close(f->second.fd);
     files_.erase(f);
@@ -201,18 +222,27 @@ bool PosixPlatform::CloseHandle(Handle handle) {
 }
 
 void* PosixPlatform::VirtualAlloc(std::size_t size) {
-  const std::size_t rounded = (size + kPageSize - 1) / kPageSize * kPageSize;
-  void* p = std::aligned_alloc(kPageSize, rounded == 0 ? kPageSize : rounded);
-  if (p == nullptr) {
+  const std::size_t rounded = size == 0 ? kPageSize : (size + kPageSize - 1) / kPageSize * kPageSize;
+  // Pages of their own, as VirtualAlloc's are: they come zeroed, and a run
+  // past the end meets no other allocation.
+  void* const p = ::mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) {
     Fail(kErrorNotEnoughMemory);
     return nullptr;
   }
-  std::memset(p, 0, rounded);
+  pages_.emplace(p, rounded);
   return p;
 }
 
 bool PosixPlatform::VirtualFree(void* address) {
-  std::free(address);
+  if (address == nullptr) return true;
+  const auto it = pages_.find(address);
+  if (it == pages_.end()) {
+    Fail(kErrorInvalidParameter);
+    return false;
+  }
+  ::munmap(it->first, it->second);
+  pages_.erase(it);
   return true;
 }
 
@@ -296,9 +326,9 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
 
 std::uint32_t PosixPlatform::SetFilePointer(Handle handle, std::int32_t distanceLow,
                                             std::int32_t* distanceHigh, std::uint32_t moveMethod) {
-  const auto it = files_.find(handle);
-  if (it == files_.end() || moveMethod != kFileBegin) {
-    Fail(it == files_.end() ? kErrorInvalidHandle : kErrorInvalidParameter);
+  File* const file = FindFile(handle);
+  if (file == nullptr || moveMethod != kFileBegin) {
+    Fail(file == nullptr ? kErrorInvalidHandle : kErrorInvalidParameter);
     return kInvalidSetFilePointer;
   }
   const std::uint64_t high = distanceHigh != nullptr ? static_cast<std::uint32_t>(*distanceHigh) : 0;
@@ -307,7 +337,7 @@ std::uint32_t PosixPlatform::SetFilePointer(Handle handle, std::int32_t distance
     Fail(kErrorNegativeSeek);
     return kInvalidSetFilePointer;
   }
-  it->second.position = offset;
+  file->position = offset;
   t_lastError = 0;
   return static_cast<std::uint32_t>(offset);
 }
@@ -315,12 +345,12 @@ std::uint32_t PosixPlatform::SetFilePointer(Handle handle, std::int32_t distance
 bool PosixPlatform::ReadFile(Handle handle, void* buffer, std::uint32_t bytes,
                              std::uint32_t* done) {
   if (done != nullptr) *done = 0;
-  const auto it = files_.find(handle);
-  if (it == files_.end()) {
+  File* const file = FindFile(handle);
+  if (file == nullptr) {
     Fail(kErrorInvalidHandle);
     return false;
   }
-  File& f = it->second;
+  File& f = *file;
   if (f.image != nullptr) return ReadImage(f, buffer, bytes, done);
   std::uint32_t total = 0;
   auto* p = static_cast<std::uint8_t*>(buffer);

@@ -69,6 +69,10 @@ class PosixPlatform : public Platform {
 
   const std::vector<DiskSource>& Disks();
   Handle NewHandle();
+  // The open file or mutex of `handle`, or null. Each read asks for both
+  // several times: the last one found is kept (map nodes do not move).
+  File* FindFile(Handle handle);
+  Mutex* FindMutex(Handle handle);
   // Names an entry that did not open with the system's reason for `error`.
   void SayNotOpened(std::uint32_t index, const DiskSource& source, int error);
   bool OpenContainer(std::uint32_t index, const DiskSource& source, int fd, std::uint64_t fileSize,
@@ -87,6 +91,11 @@ class PosixPlatform : public Platform {
   std::set<std::uint32_t> sectorSizeSaid_;
   std::set<std::uint32_t> readErrorSaid_;
   std::map<Handle, std::unique_ptr<Mutex>> mutexes_;
+  std::map<void*, std::size_t> pages_;  // VirtualAlloc's, with their sizes
+  Handle lastFileHandle_ = 0;
+  File* lastFile_ = nullptr;
+  Handle lastMutexHandle_ = 0;
+  Mutex* lastMutex_ = nullptr;
 };
 
 }  // namespace disklens

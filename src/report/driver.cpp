@@ -110,7 +110,7 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now) {
     FinishReport();
     return 1;
   }
-  std::memset(state.workBuffer, 0, kWorkBufferSize);
+  // VirtualAlloc's memory comes zeroed (see platform.h): the WorkBuffer starts as all zeros.
   StartDiskAccess(1);
   if (line.json) {
     BeginJsonDocument(now);
