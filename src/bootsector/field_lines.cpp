@@ -29,13 +29,11 @@ void PrintHex64Field(const char* label, std::uint64_t value) {
 void PrintTextField(const char* label, ByteView view, std::size_t offset, std::size_t length) {
   char text[16];
   TextFieldAt(view, offset, length, text);
-  PrintLabel(label);
-  Print("%s", text);
+  Print("\n%30s: %s", label, text);
 }
 
 void PrintJumpField(const char* label, ByteView view) {
-  PrintLabel(label);
-  Print("%X %X %X", view.U8(0), view.U8(1), view.U8(2));
+  Print("\n%30s: %X %X %X", label, view.U8(0), view.U8(1), view.U8(2));
 }
 
 void PrintDecimalPair(const char* label, std::uint32_t primary, std::uint32_t backup) {
@@ -52,14 +50,12 @@ void PrintTextPair(const char* label, ByteView primary, ByteView backup, std::si
   char second[16];
   TextFieldAt(primary, offset, length, first);
   TextFieldAt(backup, offset, length, second);
-  PrintLabel(label);
-  Print("%s (%s)", first, second);
+  Print("\n%30s: %s (%s)", label, first, second);
 }
 
 void PrintJumpPair(const char* label, ByteView primary, ByteView backup) {
-  PrintLabel(label);
-  Print("%X %X %X (%X %X %X)", primary.U8(0), primary.U8(1), primary.U8(2), backup.U8(0),
-        backup.U8(1), backup.U8(2));
+  Print("\n%30s: %X %X %X (%X %X %X)", label, primary.U8(0), primary.U8(1), primary.U8(2),
+        backup.U8(0), backup.U8(1), backup.U8(2));
 }
 
 }  // namespace disklens

@@ -19,10 +19,9 @@ void AddToLba(std::uint32_t& low, std::uint32_t& high, std::uint32_t n) {
 }
 
 // One chunk through the raw device (NT classes). True when all of it moved.
-bool MoveChunkNt(DiskDevice& device, std::uint64_t lba, std::uint8_t* transfer,
+bool MoveChunkNt(Platform& os, DiskDevice& device, std::uint64_t lba, std::uint8_t* transfer,
                  std::uint8_t* caller, bool bounced, std::uint32_t chunk,
                  std::uint32_t direction) {
-  Platform& os = CurrentPlatform();
   // A byte offset that does not fit a signed 64-bit position would wrap to
   // another sector: no disk has it, so the transfer fails.
   if (lba > static_cast<std::uint64_t>(INT64_MAX) / device.sectorSize) {
@@ -54,16 +53,15 @@ bool MoveChunkNt(DiskDevice& device, std::uint64_t lba, std::uint8_t* transfer,
 }
 
 // One chunk through DKHLP32 (Windows 9x), with up to three attempts.
-bool MoveChunkDk(DiskDevice& device, std::uint32_t lbaLow, std::uint32_t lbaHigh,
-                 std::uint8_t* transfer, std::uint8_t* caller, bool bounced, std::uint32_t chunk,
-                 std::uint32_t direction) {
+bool MoveChunkDk(const DiskAccessSession& s, DiskDevice& device, std::uint32_t lbaLow,
+                 std::uint32_t lbaHigh, std::uint8_t* transfer, std::uint8_t* caller, bool bounced,
+                 std::uint32_t chunk, std::uint32_t direction) {
   // DKHLP32 takes only the low half of the LBA: a sector above 2^32 can't be
   // reached, and moving the low half's sector instead would give wrong data.
   if (lbaHigh != 0) {
     device.lastError = kDkRefused;
     return false;
   }
-  const DiskAccessSession& s = Session();
   const DkTransferFn fn = direction == kDirectionRead ? s.dkReadSectors : s.dkWriteSectors;
   if (direction == kDirectionWrite && bounced) std::memcpy(transfer, caller, chunk);
   const std::uint32_t chunkSectors = chunk / device.sectorSize;
@@ -107,19 +105,27 @@ std::int32_t TransferSectors(std::uint32_t requestCode, std::uint32_t lbaLow, st
   return result;
 }
 
-TransferChoice SelectTransferBuffer(const DiskDevice* device, void* buffer) {
-  const DiskAccessSession& s = Session();
+namespace {
+
+TransferChoice SelectTransferBuffer(const DiskAccessSession& s, Platform& os,
+                                    const DiskDevice* device, void* buffer) {
   TransferChoice choice;
   if ((reinterpret_cast<std::uintptr_t>(buffer) & device->sectorMask) == 0) {
     choice.pointer = static_cast<std::uint8_t*>(buffer);
     choice.capacity = 0xFFFFFFFFu;
     return choice;
   }
-  if (s.transferLock != 0) CurrentPlatform().WaitForSingleObject(s.transferLock, kInfinite);
+  if (s.transferLock != 0) os.WaitForSingleObject(s.transferLock, kInfinite);
   choice.pointer = static_cast<std::uint8_t*>(s.transferBuffer);
   choice.capacity = s.transferBufferSize;
   choice.bounced = true;
   return choice;
+}
+
+}  // namespace
+
+TransferChoice SelectTransferBuffer(const DiskDevice* device, void* buffer) {
+  return SelectTransferBuffer(Session(), CurrentPlatform(), device, buffer);
 }
 
 std::int32_t MoveSectors(std::uint32_t lbaLow, std::uint32_t lbaHigh, void* buffer,
@@ -127,7 +133,7 @@ std::int32_t MoveSectors(std::uint32_t lbaLow, std::uint32_t lbaHigh, void* buff
   if (device == nullptr || device->sectorSize == 0) return 0;
   const DiskAccessSession& s = Session();
   Platform& os = CurrentPlatform();
-  const TransferChoice choice = SelectTransferBuffer(device, buffer);
+  const TransferChoice choice = SelectTransferBuffer(s, os, device, buffer);
   const std::uint32_t sectorSize = device->sectorSize;
   std::uint32_t remaining = sectorCount * sectorSize;
   std::uint32_t chunkMax = choice.capacity - choice.capacity % sectorSize;
@@ -143,9 +149,10 @@ std::int32_t MoveSectors(std::uint32_t lbaLow, std::uint32_t lbaHigh, void* buff
       const std::uint32_t chunkSectors = chunk / sectorSize;
       const bool moved =
           IsNtClass(s.osClass)
-              ? MoveChunkNt(*device, (static_cast<std::uint64_t>(lbaHigh) << 32) | lbaLow, transfer,
-                            caller, choice.bounced, chunk, direction)
-              : MoveChunkDk(*device, lbaLow, lbaHigh, transfer, caller, choice.bounced, chunk, direction);
+              ? MoveChunkNt(os, *device, (static_cast<std::uint64_t>(lbaHigh) << 32) | lbaLow,
+                            transfer, caller, choice.bounced, chunk, direction)
+              : MoveChunkDk(s, *device, lbaLow, lbaHigh, transfer, caller, choice.bounced, chunk,
+                            direction);
       ok = moved ? 1 : 0;
       AddToLba(lbaLow, lbaHigh, chunkSectors);
       if (choice.bounced) {

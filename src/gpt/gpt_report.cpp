@@ -80,8 +80,8 @@ void PrintEntry(std::uint32_t index, ByteView slot) {
   } else {
     for (std::size_t k = 0; k < kGptNameUnits; ++k) name[k] = slot.U16(kEntryName + 2 * k);
   }
-  const std::vector<char> text = NameToText(name);
-  const std::string column = FitNameColumn(text.data());
+  char text[kNameTextMax];
+  const std::string column = FitNameColumn(NameToText(name, text));
   Print("\n   %2i  %s %16llX  %13llu   %13llu  %s  %s", static_cast<int>(index), column.c_str(),
         static_cast<unsigned long long>(slot.U64(kEntryAttributes)),
         static_cast<unsigned long long>(slot.U64(kEntryStartLba)),

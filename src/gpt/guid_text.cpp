@@ -1,5 +1,6 @@
 #include "gpt/guid_text.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -54,20 +55,22 @@ std::int32_t FormatGuid(char* out, std::uint32_t outSize, const std::uint8_t* so
   // kGuidTemplate written out: two GUIDs a used GPT entry, thousands a report.
   static_assert(std::char_traits<char>::length(kGuidTemplate) == 38);
   if (outSize < 39) return 0;
-  // The byte of the source that each pair of digits shows, in text order.
-  static constexpr std::uint8_t kOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  char* o = out;
-  *o++ = '{';
-  for (std::size_t i = 0; i < 16; ++i) {
-    const std::uint8_t b = source[kOrder[i]];
-    o[0] = kDigits[b >> 4];
-    o[1] = kDigits[b & 0xF];
-    o += 2;
-    if (i == 3 || i == 5 || i == 7 || i == 9) *o++ = '-';
-  }
-  *o++ = '}';
-  *o = '\0';
+  // For each byte of the source, where its two digits go: the first three
+  // groups are little-endian.
+  static constexpr std::uint8_t kAt[16] = {7, 5, 3, 1, 12, 10, 17, 15, 20, 22, 25, 27, 29, 31, 33, 35};
+  static constexpr auto kPairs = [] {
+    std::array<char, 512> pairs{};
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    for (std::size_t b = 0; b < 256; ++b) {
+      pairs[2 * b] = kDigits[b >> 4];
+      pairs[2 * b + 1] = kDigits[b & 0xF];
+    }
+    return pairs;
+  }();
+  static constexpr char kFrame[] = "{" "--------" "-" "----" "-" "----" "-" "----" "-" "------------" "}";
+  static_assert(sizeof kFrame == 39);
+  std::memcpy(out, kFrame, sizeof kFrame);
+  for (std::size_t i = 0; i < 16; ++i) std::memcpy(out + kAt[i], kPairs.data() + 2 * source[i], 2);
   return 1;
 }
 

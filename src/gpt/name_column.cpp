@@ -59,9 +59,12 @@ std::string FitNameColumn(const char* text) {
     // Printable ASCII takes one column each, as wcwidth says; most names are
     // nothing else.
     if (*s >= 0x20 && *s < 0x7F) {
-      if (columns + 1 > kNameColumnWidth) break;
-      out += static_cast<char>(*s++);
-      ++columns;
+      const unsigned char* run = s;
+      while (*run >= 0x20 && *run < 0x7F && columns + static_cast<std::size_t>(run - s) < kNameColumnWidth) ++run;
+      if (run == s) break;  // the column is full
+      out.append(reinterpret_cast<const char*>(s), static_cast<std::size_t>(run - s));
+      columns += static_cast<std::size_t>(run - s);
+      s = run;
       continue;
     }
     std::uint32_t cp = 0;

@@ -48,4 +48,13 @@ std::vector<char> NameToText(const std::uint16_t* name) {
   return text;
 }
 
+char* NameToText(const std::uint16_t* name, char (&out)[kNameTextMax]) {
+  const std::int32_t n = WideLength(name, kGptNameUnits);
+  static_assert(kNameTextMax >= 3 * kGptNameUnits + 1 &&
+                kNameTextMax >= kGptNameUnits + kGptNameUnits / 4 + 1);
+  // The same room as the buffer above: a code page whose text would not fit
+  // it falls back to the low bytes here too.
+  return WideToNarrow(out, NameTextCapacity(n), name, n);
+}
+
 }  // namespace disklens

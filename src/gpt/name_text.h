@@ -26,4 +26,10 @@ char* WideToNarrow(char* dst, std::int32_t dstSize, const std::uint16_t* src,
 // The name's text in a new buffer of NameTextCapacity bytes (NUL-terminated).
 std::vector<char> NameToText(const std::uint16_t* name);
 
+// The most bytes NameTextCapacity gives for a whole name.
+inline constexpr std::int32_t kNameTextMax = 3 * kGptNameUnits + 1;
+
+// NameToText into `out`, converted within the same NameTextCapacity bytes.
+char* NameToText(const std::uint16_t* name, char (&out)[kNameTextMax]);
+
 }  // namespace disklens

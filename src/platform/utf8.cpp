@@ -8,6 +8,11 @@ std::int32_t Utf16ToUtf8(const std::uint16_t* src, std::int32_t srcUnits, char* 
   std::int32_t out = 0;
   for (std::int32_t i = 0; i < srcUnits; ++i) {
     std::uint32_t cp = src[i];
+    if (cp < 0x80) {  // most names are ASCII
+      if (out + 1 > dstSize) return 0;
+      dst[out++] = static_cast<char>(cp);
+      continue;
+    }
     if (cp >= 0xD800 && cp <= 0xDBFF) {
       if (i + 1 >= srcUnits || src[i + 1] < 0xDC00 || src[i + 1] > 0xDFFF) return 0;
       cp = 0x10000 + ((cp - 0xD800) << 10) + (src[i + 1] - 0xDC00u);
