@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "bytes/bytes.h"
 
@@ -22,7 +23,7 @@ enum class FieldKind : std::uint8_t {
 };
 
 struct BootField {
-  const char* label;  // the text report's label
+  std::string_view label;  // the text report's label
   const char* key;    // the JSON member
   FieldKind kind;
   std::uint16_t offset;

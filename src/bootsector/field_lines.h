@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "bytes/bytes.h"
 
@@ -16,22 +17,22 @@ namespace disklens {
 void TextFieldAt(ByteView view, std::size_t offset, std::size_t length, char out[16]);
 
 // "\n%30s: " alone; the value follows on the same line.
-void PrintLabel(const char* label);
+void PrintLabel(std::string_view label);
 
 // One value.
-void PrintDecimalField(const char* label, std::uint32_t value);
-void PrintHexField(const char* label, std::uint32_t value);
+void PrintDecimalField(std::string_view label, std::uint32_t value);
+void PrintHexField(std::string_view label, std::uint32_t value);
 // The high half without leading zeros, then the low half as eight digits.
-void PrintHex64Field(const char* label, std::uint64_t value);
-void PrintTextField(const char* label, ByteView view, std::size_t offset, std::size_t length);
+void PrintHex64Field(std::string_view label, std::uint64_t value);
+void PrintTextField(std::string_view label, ByteView view, std::size_t offset, std::size_t length);
 // The three jump bytes at offset 0, "%X %X %X".
-void PrintJumpField(const char* label, ByteView view);
+void PrintJumpField(std::string_view label, ByteView view);
 
 // The primary value, then the backup copy's in parentheses.
-void PrintDecimalPair(const char* label, std::uint32_t primary, std::uint32_t backup);
-void PrintHexPair(const char* label, std::uint32_t primary, std::uint32_t backup);
-void PrintTextPair(const char* label, ByteView primary, ByteView backup, std::size_t offset,
+void PrintDecimalPair(std::string_view label, std::uint32_t primary, std::uint32_t backup);
+void PrintHexPair(std::string_view label, std::uint32_t primary, std::uint32_t backup);
+void PrintTextPair(std::string_view label, ByteView primary, ByteView backup, std::size_t offset,
                    std::size_t length);
-void PrintJumpPair(const char* label, ByteView primary, ByteView backup);
+void PrintJumpPair(std::string_view label, ByteView primary, ByteView backup);
 
 }  // namespace disklens

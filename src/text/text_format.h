@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -69,14 +70,16 @@ struct ParsedFormat {
 };
 
 // What a conversion may be given: ints and what promotes to them, the long
-// long types, and C strings. Everything else (long, whose size differs between
+// long types, C strings and string views (a text whose length is known, so
+// that "%s" need not look for its end). Everything else (long, whose size differs between
 // Linux and Windows, std::size_t, pointers, floating point) is refused.
 enum class ArgumentKind : std::uint8_t { kInt, kLongLong, kString, kOther };
 
 template <typename T>
 constexpr ArgumentKind KindOf() {
   using U = std::remove_cv_t<T>;
-  if constexpr (std::is_same_v<U, const char*> || std::is_same_v<U, char*>) {
+  if constexpr (std::is_same_v<U, const char*> || std::is_same_v<U, char*> ||
+                std::is_same_v<U, std::string_view>) {
     return ArgumentKind::kString;
   } else if constexpr (std::is_integral_v<U> && !std::is_same_v<U, bool>) {
     using Promoted = decltype(+U{});
@@ -390,10 +393,22 @@ inline constexpr char kNullText[] = "(null)";
 
 template <typename T>
 [[gnu::always_inline]] inline std::size_t TextLength(const T& value) {
-  if constexpr (KindOf<T>() == ArgumentKind::kString) {
+  if constexpr (std::is_same_v<T, std::string_view>) {
+    return value.size();
+  } else if constexpr (KindOf<T>() == ArgumentKind::kString) {
     return value != nullptr ? std::strlen(value) : sizeof kNullText - 1;
   } else {
     return 0;
+  }
+}
+
+// The characters of a "%s" argument.
+template <typename T>
+[[gnu::always_inline]] inline const char* TextData(const T& value) {
+  if constexpr (std::is_same_v<T, std::string_view>) {
+    return value.data() != nullptr ? value.data() : "";  // an empty view may have none
+  } else {
+    return value != nullptr ? value : kNullText;
   }
 }
 
@@ -413,7 +428,7 @@ template <typename T>
 [[gnu::always_inline]] inline char* PutArgument(char* at, const Piece& p, const T& value,
                                                 std::size_t length) {
   if constexpr (KindOf<T>() == ArgumentKind::kString) {
-    return PutString(at, p, value != nullptr ? value : kNullText, length);
+    return PutString(at, p, TextData(value), length);
   } else {
     return PutInteger(at, p, IntegerBits(value), KindOf<T>() == ArgumentKind::kLongLong);
   }
@@ -433,7 +448,7 @@ template <std::size_t N, typename... Args>
       const std::size_t length = lengths[index];
       const std::size_t pad = p.width > length ? p.width - length : 0;
       if (!p.left) out.Fill(' ', pad);
-      out.Append(value != nullptr ? value : kNullText, length);
+      out.Append(TextData(value), length);
       if (p.left) out.Fill(' ', pad);
     } else {
       char field[kMaxWidth + kMaxNumber + kStoreOverrun];

@@ -483,6 +483,27 @@ TEST(TextFormatTest, RandomConversions) {
   EXPECT_GE(checked - printed, 5000);
 }
 
+// A string view prints as the C string of its characters would, and not a
+// byte beyond them: the labels of the boot-sector fields are views.
+TEST(TextFormatTest, StringViewsPrintTheirCharactersAlone) {
+  static_assert(Printable<"%s %-16s %30s", std::string_view, std::string_view, std::string_view>);
+  const char text[] = "FAT32   and more";
+  const std::string_view view(text, 8);  // no NUL at its end
+  const std::string longText(300, 'v');
+  for (const char* format : {"%s|", "%-16s|", "%30s|", "%3s|", "x%-2s"}) {
+    for (const std::size_t capacity : {std::size_t{1} << 16, std::size_t{300}, std::size_t{7}}) {
+      SCOPED_TRACE(std::string(format) + " through " + std::to_string(capacity));
+      EXPECT_EQ(Ours(capacity, text_format::ParseFor<std::string_view>(format), view),
+                Library(format, "FAT32   "));
+      EXPECT_EQ(Ours(capacity, text_format::ParseFor<std::string_view>(format),
+                     std::string_view(longText)),
+                Library(format, longText.c_str()));
+      EXPECT_EQ(Ours(capacity, text_format::ParseFor<std::string_view>(format), std::string_view()),
+                Library(format, ""));
+    }
+  }
+}
+
 TEST(TextFormatTest, PrecisionNeverReadsPastTheCut) {
   // Four bytes and no NUL: "%.4s" would have to stop there, as snprintf does.
   // A precision is refused instead, so that no format reads a text but up to
