@@ -3,13 +3,9 @@
 #include <cinttypes>
 
 #include "text/output.h"
+#include "text/text_field.h"
 
 namespace disklens {
-
-void TextFieldAt(ByteView view, std::size_t offset, std::size_t length, char out[16]) {
-  const ByteView field = view.From(offset);
-  CopyTextField(field.data, length < field.size ? length : field.size, out);
-}
 
 void PrintLabel(const char* label) { Print("\n%30s: ", label); }
 
@@ -28,7 +24,7 @@ void PrintHex64Field(const char* label, std::uint64_t value) {
 
 void PrintTextField(const char* label, ByteView view, std::size_t offset, std::size_t length) {
   char text[16];
-  TextFieldAt(view, offset, length, text);
+  CopyTextField(view.From(offset), length, text, sizeof text);
   PrintLabel(label);
   Print("%s", text);
 }
@@ -50,8 +46,8 @@ void PrintTextPair(const char* label, ByteView primary, ByteView backup, std::si
                    std::size_t length) {
   char first[16];
   char second[16];
-  TextFieldAt(primary, offset, length, first);
-  TextFieldAt(backup, offset, length, second);
+  CopyTextField(primary.From(offset), length, first, sizeof first);
+  CopyTextField(backup.From(offset), length, second, sizeof second);
   PrintLabel(label);
   Print("%s (%s)", first, second);
 }

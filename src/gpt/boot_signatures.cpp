@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "text/ascii.h"
+
 namespace disklens {
 
 namespace {
@@ -9,10 +11,6 @@ namespace {
 // The first `length` bytes of a view (all of it when shorter).
 ByteView Prefix(ByteView view, std::size_t length) {
   return ByteView{view.data, view.size < length ? view.size : length};
-}
-
-char AsciiLower(std::uint8_t c) {
-  return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
 }
 
 }  // namespace
@@ -28,7 +26,7 @@ bool ContainsBytes(ByteView area, const void* pattern, std::size_t length) {
 bool MatchesAnyCase(ByteView sector, std::size_t offset, const char* text, std::size_t length) {
   if (!sector.Has(offset, length)) return false;
   for (std::size_t i = 0; i < length; ++i) {
-    if (AsciiLower(sector.data[offset + i]) != AsciiLower(static_cast<std::uint8_t>(text[i]))) {
+    if (AsciiLower(sector.data[offset + i]) != AsciiLower(static_cast<unsigned char>(text[i]))) {
       return false;
     }
   }

@@ -1,10 +1,10 @@
 #include "report/embr_tables.h"
 
 #include <cinttypes>
-#include <cstring>
 
 #include "report/partition_types.h"
 #include "text/output.h"
+#include "text/text_field.h"
 
 namespace disklens {
 
@@ -47,11 +47,7 @@ struct Name {
 
 Name ReadName(ByteView entry, std::size_t offset) {
   Name name;
-  std::memset(name.text, 0, sizeof name.text);
-  for (std::size_t i = 0; i < kEmbrNameSize && entry.U8(offset + i) != 0; ++i) {
-    name.text[i] = static_cast<char>(entry.U8(offset + i));
-  }
-  MaskControlBytes(name.text);
+  CopyTextField(entry.From(offset), kEmbrNameSize, name.text, sizeof name.text);
   return name;
 }
 

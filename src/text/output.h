@@ -1,4 +1,4 @@
-// Where the report goes, and the rule for text taken from a disk.
+// Where the report goes.
 #pragma once
 
 #include <cstddef>
@@ -43,13 +43,5 @@ void WriteReportText(const char* text, std::size_t size);
 
 // printf to the report.
 void Print(const char* format, ...) __attribute__((format(DISKLENS_PRINTF_FORMAT, 1, 2)));
-
-// Copies a text field of `length` bytes (at most 15) up to its first zero
-// byte into `out` and ends it with a NUL. Bytes below 0x20 and 0x7F become "?",
-// so that a crafted disk can't send control sequences to the terminal.
-void CopyTextField(const std::uint8_t* field, std::size_t length, char out[16]);
-
-// Replaces the control bytes of a NUL-terminated string with "?", in place.
-void MaskControlBytes(char* text);
 
 }  // namespace disklens
