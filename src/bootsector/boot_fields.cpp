@@ -1,7 +1,7 @@
 #include "bootsector/boot_fields.h"
 
 #include "bootsector/field_lines.h"
-#include "report/output.h"
+#include "text/output.h"
 
 namespace disklens {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 
 namespace disklens {
 

@@ -4,7 +4,7 @@
 
 #include "bootsector/boot_fields.h"
 #include "bootsector/boot_targets.h"
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 #include "report/report_state.h"
 
 namespace disklens {

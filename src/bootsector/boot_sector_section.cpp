@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "bootsector/boot_row.h"
-#include "report/output.h"
+#include "text/output.h"
 
 namespace disklens {
 

@@ -1,7 +1,7 @@
 // The FAT32 boot sector beside its backup copy, for comparing them line by line.
 #pragma once
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 
 namespace disklens {
 

@@ -1,7 +1,7 @@
 // The FAT12/16 boot sector, one labelled line per field.
 #pragma once
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 
 namespace disklens {
 

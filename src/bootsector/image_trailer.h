@@ -1,7 +1,7 @@
 // The trailer record at the start of the last sector of a type 0xDA partition.
 #pragma once
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 
 namespace disklens {
 

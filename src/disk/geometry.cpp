@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 #include "disk/session.h"
 #include "disk/win9x/drive_parameter_block.h"
 

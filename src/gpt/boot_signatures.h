@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 
 namespace disklens {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 
 namespace disklens {
 

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "bootsector/boot_targets.h"
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 #include "gpt/guid_text.h"
 #include "gpt/name_column.h"
 #include "gpt/name_text.h"
 #include "gpt/probe.h"
-#include "report/output.h"
+#include "text/output.h"
 
 namespace disklens {
 

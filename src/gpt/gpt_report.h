@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 #include "gpt/gpt_check.h"
 #include "report/report_state.h"
 

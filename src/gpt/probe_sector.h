@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 #include "disk/device.h"
 
 namespace disklens {

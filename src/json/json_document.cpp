@@ -4,7 +4,7 @@
 
 #include "json/json_text.h"
 #include "json/json_writer.h"
-#include "report/output.h"
+#include "text/output.h"
 #include "version.h"
 
 namespace disklens {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <new>
 
-#include "disk/win9x/dkhlp32.h"
 #include "platform/disk_list.h"
+#include "platform/dkhlp32.h"
 #include "platform/geometry_reply.h"
 #include "platform/utf8.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 
 namespace disklens {
 

@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "disk/win9x/dkhlp32.h"
 #include "platform/disk_messages.h"
+#include "platform/dkhlp32.h"
 #include "platform/geometry_reply.h"
 #include "platform/posix_image_kind.h"
 #include "platform/utf8.h"

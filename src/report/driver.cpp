@@ -14,7 +14,7 @@
 #include "report/command_line.h"
 #include "report/embr_section.h"
 #include "report/mbr_section.h"
-#include "report/output.h"
+#include "text/output.h"
 #include "version.h"
 
 namespace disklens {

@@ -3,8 +3,8 @@
 #include <cinttypes>
 #include <cstring>
 
-#include "report/output.h"
 #include "report/partition_types.h"
+#include "text/output.h"
 
 namespace disklens {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 #include "report/extended_chain.h"
 #include "report/report_state.h"
 

@@ -7,9 +7,9 @@
 #include "disk/geometry.h"
 #include "disk/transfer.h"
 #include "platform/platform.h"
-#include "report/output.h"
 #include "report/partition_row.h"
 #include "report/partition_types.h"
+#include "text/output.h"
 
 namespace disklens {
 

@@ -8,7 +8,7 @@
 #endif
 
 #include "report/driver.h"
-#include "report/output.h"
+#include "text/output.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "report/mbr_record.h"
 #include "report/mbr_table.h"
-#include "report/output.h"
+#include "text/output.h"
 
 namespace disklens {
 

@@ -1,8 +1,8 @@
 #include "report/mbr_table.h"
 
-#include "report/output.h"
 #include "report/partition_row.h"
 #include "report/partition_types.h"
+#include "text/output.h"
 
 namespace disklens {
 

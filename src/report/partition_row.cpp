@@ -2,7 +2,7 @@
 
 #include <cinttypes>
 
-#include "report/output.h"
+#include "text/output.h"
 
 namespace disklens {
 

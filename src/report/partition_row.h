@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 
 namespace disklens {
 

@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 #include "disk/geometry.h"
 #include "disk/session.h"
 #include "disk/win9x/drive_parameter_block.h"
+#include "platform/dkhlp32.h"
 #include "platform/fake_platform.h"
 #include "support/session_guard.h"
 

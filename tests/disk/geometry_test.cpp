@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 #include "platform/fake_platform.h"
 #include "platform/geometry_reply.h"
 #include "support/session_guard.h"

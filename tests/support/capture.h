@@ -14,7 +14,7 @@
 #include <iterator>
 #endif
 
-#include "report/output.h"
+#include "text/output.h"
 
 namespace disklens::test {
 

@@ -17,9 +17,9 @@
 #include "disk/session.h"
 #include "platform/fake_platform.h"
 #include "report/driver.h"
-#include "report/output.h"
 #include "report/report_state.h"
 #include "support/capture.h"
+#include "text/output.h"
 
 namespace disklens::test {
 

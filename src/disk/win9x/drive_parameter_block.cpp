@@ -2,22 +2,24 @@
 
 #include <cstring>
 
-#include "disk/bytes.h"
+#include "bytes/bytes.h"
 #include "disk/geometry.h"
 
 namespace disklens {
 
+namespace dpb = drive_parameter_block;
+
 void PrepareDriveParameterBlock(std::uint8_t block[kDriveParameterBlockSize]) {
   std::memset(block, 0, kDriveParameterBlockSize);
-  PutU16(block, static_cast<std::uint16_t>(kDriveParameterBlockSize));
+  PutU16(block + dpb::kSize, static_cast<std::uint16_t>(kDriveParameterBlockSize));
 }
 
 void DecodeDriveParameterBlock(const std::uint8_t block[kDriveParameterBlockSize],
                                DriveGeometry& geometry) {
   const ByteView b{block, kDriveParameterBlockSize};
-  const std::uint32_t cylinders = b.U32(4);
-  const std::uint32_t heads = b.U32(8);
-  const std::uint32_t sectors = b.U32(12);
+  const std::uint32_t cylinders = b.U32(dpb::kCylinders);
+  const std::uint32_t heads = b.U32(dpb::kHeads);
+  const std::uint32_t sectors = b.U32(dpb::kSectorsPerTrack);
   const std::uint32_t cx = sectors >> 16;
   if (cx != 0) {
     const std::uint32_t cl = cx & 0xFF;
@@ -30,21 +32,10 @@ void DecodeDriveParameterBlock(const std::uint8_t block[kDriveParameterBlockSize
     geometry.heads = heads;
     geometry.sectorsPerTrack = sectors;
   }
-  const std::uint16_t bytesPerSector = b.U16(24);
+  const std::uint16_t bytesPerSector = b.U16(dpb::kBytesPerSector);
   geometry.bytesPerSector = bytesPerSector != 0 ? bytesPerSector : 512;
-  geometry.totalSectors = b.U64(16);
+  geometry.totalSectors = b.U64(dpb::kTotalSectors);
   geometry.mediaType = kFixedMedia;
-}
-
-void EncodeDriveParameterBlock(std::uint32_t cylinders, std::uint32_t heads,
-                               std::uint32_t sectorsPerTrack, std::uint64_t totalSectors,
-                               std::uint16_t bytesPerSector,
-                               std::uint8_t block[kDriveParameterBlockSize]) {
-  PutU32(block + 4, cylinders);
-  PutU32(block + 8, heads);
-  PutU32(block + 12, sectorsPerTrack);
-  PutU64(block + 16, totalSectors);
-  PutU16(block + 24, bytesPerSector);
 }
 
 }  // namespace disklens

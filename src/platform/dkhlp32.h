@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/drive_parameter_block_layout.h"
 #include "platform/platform.h"
 
 namespace disklens {
@@ -17,6 +18,12 @@ std::int32_t DK_WINAPI DkReadSectors(std::uint32_t lbaLow, void* buffer, std::ui
 // Ordinal 3: nonzero when all sectors were written from `buffer`.
 std::int32_t DK_WINAPI DkWriteSectors(std::uint32_t lbaLow, void* buffer,
                                       std::uint32_t sectorCount, std::uint32_t biosNumber);
+
+// Fills a drive parameter block the way a current firmware does (no legacy form).
+void EncodeDriveParameterBlock(std::uint32_t cylinders, std::uint32_t heads,
+                               std::uint32_t sectorsPerTrack, std::uint64_t totalSectors,
+                               std::uint16_t bytesPerSector,
+                               std::uint8_t block[kDriveParameterBlockSize]);
 
 // What GetProcAddress gives for an ordinal of the library; null when it has none.
 ProcAddress Dkhlp32Export(std::uint16_t ordinal);

@@ -2,7 +2,7 @@
 // conversion the program's sources use, a few of its lines whole, and many
 // random conversions, through a buffer large enough and through one so small
 // that every piece of text crosses a drain.
-#include "report/text_format.h"
+#include "text/text_format.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "report/output.h"
 #include "support/capture.h"
+#include "text/output.h"
 
 // The formats below are built at run time on purpose.
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"

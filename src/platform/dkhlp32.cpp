@@ -1,10 +1,9 @@
-#include "disk/win9x/dkhlp32.h"
+#include "platform/dkhlp32.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "disk/bytes.h"
-#include "disk/win9x/drive_parameter_block.h"
+#include "bytes/bytes.h"
 
 namespace disklens {
 
@@ -85,6 +84,18 @@ std::int32_t Move(std::uint32_t lbaLow, void* buffer, std::uint32_t sectorCount,
 }
 
 }  // namespace
+
+void EncodeDriveParameterBlock(std::uint32_t cylinders, std::uint32_t heads,
+                               std::uint32_t sectorsPerTrack, std::uint64_t totalSectors,
+                               std::uint16_t bytesPerSector,
+                               std::uint8_t block[kDriveParameterBlockSize]) {
+  namespace dpb = drive_parameter_block;
+  PutU32(block + dpb::kCylinders, cylinders);
+  PutU32(block + dpb::kHeads, heads);
+  PutU32(block + dpb::kSectorsPerTrack, sectorsPerTrack);
+  PutU64(block + dpb::kTotalSectors, totalSectors);
+  PutU16(block + dpb::kBytesPerSector, bytesPerSector);
+}
 
 std::int32_t DK_WINAPI DkDriveParameters(std::uint32_t biosNumber, void* block,
                                          std::uint32_t length) {

@@ -1,10 +1,10 @@
-#include "report/output.h"
+#include "text/output.h"
 
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
 
-#include "report/text_format.h"
+#include "text/text_format.h"
 
 namespace disklens {
 

@@ -5,7 +5,7 @@
 
 #include <cstdarg>
 
-#include "report/text_buffer.h"
+#include "text/text_buffer.h"
 
 namespace disklens {
 

@@ -1,4 +1,4 @@
-#include "report/text_buffer.h"
+#include "text/text_buffer.h"
 
 namespace disklens {
 
