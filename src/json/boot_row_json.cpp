@@ -28,7 +28,7 @@ void WriteBootRowJson(JsonWriter& json, const BootRowRecord& r) {
   json.Bool("read_error", !r.read);
   const char* decoder = r.read ? DecoderName(r.decoder) : nullptr;
   if (decoder != nullptr) {
-    json.Plain("decoder", decoder);
+    json.Text("decoder", decoder);
   } else {
     json.Null("decoder");
   }

@@ -16,12 +16,12 @@ namespace disklens {
 void WriteDiskJson(JsonWriter& json, ReportState& state, std::uint32_t index) {
   json.BeginObject();
   json.Number("number", state.diskNumber);
-  json.Plain("name", "HD" + std::to_string(index));
-  std::string source = CurrentPlatform().DiskSourceName(index);
+  json.Text("name", "HD" + std::to_string(index));
+  const std::string source = CurrentPlatform().DiskSourceName(index);
   if (source.empty()) {
     json.Null("source");
   } else {
-    json.Text("source", std::move(source));
+    json.Text("source", source);
   }
   json.Number("sector_size", state.disk->sectorSize);
   const MbrRecord mbr = ReadMbr(state);

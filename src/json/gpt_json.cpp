@@ -15,7 +15,7 @@ namespace {
 void Guid(JsonWriter& json, std::string_view name, ByteView view, std::size_t offset) {
   char text[64];
   FormatGuid(text, sizeof text, view.data + offset);
-  json.Plain(name, text);
+  json.Text(name, text);
 }
 
 // The whole name up to its first NUL unit, never cut to a column.

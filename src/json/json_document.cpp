@@ -21,12 +21,12 @@ void BeginJsonDocument(const std::tm* now) {
   std::string head;
   JsonWriter json(head);
   json.BeginObject();
-  json.Plain("program", "disklens");
+  json.Text("program", "disklens");
   json.Text("version", kVersion);
   if (now == nullptr) {
     json.Null("run_date");
   } else {
-    json.Plain("run_date", IsoLocalTime(now->tm_year + 1900, now->tm_mon + 1, now->tm_mday,
+    json.Text("run_date", IsoLocalTime(now->tm_year + 1900, now->tm_mon + 1, now->tm_mday,
                                         now->tm_hour, now->tm_min, now->tm_sec));
   }
   json.Key("disks");

@@ -89,23 +89,18 @@ void JsonWriter::Hex(std::uint64_t value, int digits) {
   out_ += '"';
 }
 
-void JsonWriter::Text(std::string text) {
+void JsonWriter::Text(std::string_view text) {
   Separate();
-  // Whatever a disk holds, the document stays valid UTF-8 and no control
-  // character reaches a terminal raw: DEL and the C1 controls, which JSON lets
-  // through, are escaped too, with every other character past ASCII.
-  out_ += nlohmann::json(std::move(text))
-              .dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
-}
-
-void JsonWriter::Plain(std::string_view text) {
   for (const char c : text) {
     if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\') {
-      Text(std::string(text));
+      // Whatever a disk holds, the document stays valid UTF-8 and no control
+      // character reaches a terminal raw: DEL and the C1 controls, which JSON
+      // lets through, are escaped too, with every other character past ASCII.
+      out_ += nlohmann::json(std::string(text))
+                  .dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
       return;
     }
   }
-  Separate();
   out_ += '"';
   out_ += text;
   out_ += '"';

@@ -1,7 +1,7 @@
 // Writes a JSON value as it goes, into a string: no tree of values is built,
-// so a disk of thousands of partitions costs no more than its text. Texts
-// read from a disk are escaped by the JSON library; member names and the
-// texts the program makes itself (digits, GUIDs) are written as they stand.
+// so a disk of thousands of partitions costs no more than its text. A text
+// that needs any escape is escaped by the JSON library; member names are the
+// program's own and written as they stand.
 #pragma once
 
 #include <cstddef>
@@ -29,11 +29,10 @@ class JsonWriter {
   void Null();
   // "0x" and `digits` upper-case hex digits (more when the value needs them).
   void Hex(std::uint64_t value, int digits);
-  // Any text, in UTF-8: escaped, and kept ASCII, by the JSON library.
-  void Text(std::string text);
-  // A text of the program's own making; one that would need an escape after
-  // all goes through Text.
-  void Plain(std::string_view text);
+  // Any text, in UTF-8. Printable ASCII without '"' and '\\' stands as it is;
+  // anything else goes through the JSON library, which escapes it and keeps
+  // the document ASCII.
+  void Text(std::string_view text);
 
   // A member of each kind, Key then the value.
   void Number(std::string_view name, std::uint64_t value) { Key(name); Number(value); }
@@ -41,8 +40,7 @@ class JsonWriter {
   void Bool(std::string_view name, bool value) { Key(name); Bool(value); }
   void Null(std::string_view name) { Key(name); Null(); }
   void Hex(std::string_view name, std::uint64_t value, int digits) { Key(name); Hex(value, digits); }
-  void Text(std::string_view name, std::string text) { Key(name); Text(std::move(text)); }
-  void Plain(std::string_view name, std::string_view text) { Key(name); Plain(text); }
+  void Text(std::string_view name, std::string_view text) { Key(name); Text(text); }
 
  private:
   // The comma before every value but the first of its object or array:

@@ -57,7 +57,7 @@ void WriteChainJson(JsonWriter& json, const ChainRecord& chain) {
     json.EndObject();
   }
   json.EndArray();
-  json.Plain("end", EndName(chain.walk.end));
+  json.Text("end", EndName(chain.walk.end));
   json.Number("end_lba", chain.walk.lba);
   json.Number("ebrs_read", chain.walk.ebrs);
   json.EndObject();
