@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "layout/mbr.h"
 #include "text/ascii.h"
 
 namespace disklens {
@@ -34,7 +35,7 @@ bool MatchesAnyCase(ByteView sector, std::size_t offset, const char* text, std::
 }
 
 bool HasBootSignature(ByteView sector) {
-  return sector.Has(510, 2) && sector.U8(510) == 0x55 && sector.U8(511) == 0xAA;
+  return sector.Has(kBootSignatureOffset, 2) && sector.U16(kBootSignatureOffset) == kBootSignature;
 }
 
 bool IsMarkedAsMbr(ByteView sector) {
