@@ -1,5 +1,5 @@
 // libFuzzer target: the whole pass of one disk over a fuzzed in-memory disk,
-// "/all" off and on, each run twice over buffers filled with different markers.
+// as text and as --json, "/all" off and on, each run twice over buffers filled with different markers.
 // Any sanitizer report, a report that depends on the marker, an open that asks
 // for more than read access, a write, a leaked handle or a control byte in the
 // report ends the run with a finding.
@@ -45,9 +45,9 @@ void SealGpt(std::vector<std::uint8_t>& d, std::uint32_t sectorSize) {
 }
 
 [[noreturn]] void Finding(const PassSetup& setup, const std::vector<std::string>& violations) {
-  std::fprintf(stderr, "disklens fuzz: %s sectors of %u bytes, /all %s:\n",
+  std::fprintf(stderr, "disklens fuzz: %s sectors of %u bytes, /all %s%s:\n",
                setup.win9x ? "Windows 9x," : "NT,", setup.sectorSize,
-               setup.allOption ? "on" : "off");
+               setup.allOption ? "on" : "off", setup.json ? ", --json" : "");
   for (const std::uint64_t lba : setup.failingLbas) {
     std::fprintf(stderr, "  failing LBA %llu\n", static_cast<unsigned long long>(lba));
   }
@@ -67,10 +67,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (disk.failingLba) setup.failingLbas.insert(*disk.failingLba);
   setup.failingReadCall = disk.failingReadCall;
   setup.win9x = disk.win9x;
-  for (const bool all : {false, true}) {
-    setup.allOption = all;
-    const PassResult result = disklens::test::RunPassTwice(setup);
-    if (!result.violations.empty()) Finding(setup, result.violations);
+  for (const bool json : {false, true}) {
+    setup.json = json;
+    for (const bool all : {false, true}) {
+      setup.allOption = all;
+      const PassResult result = disklens::test::RunPassTwice(setup);
+      if (!result.violations.empty()) Finding(setup, result.violations);
+    }
   }
   return 0;
 }

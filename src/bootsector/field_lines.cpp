@@ -3,13 +3,9 @@
 #include <cinttypes>
 
 #include "text/output.h"
+#include "text/text_field.h"
 
 namespace disklens {
-
-void TextFieldAt(ByteView view, std::size_t offset, std::size_t length, char out[16]) {
-  const ByteView field = view.From(offset);
-  CopyTextField(field.data, length < field.size ? length : field.size, out);
-}
 
 void PrintLabel(std::string_view label) { Print("\n%30s: ", label); }
 
@@ -28,7 +24,7 @@ void PrintHex64Field(std::string_view label, std::uint64_t value) {
 
 void PrintTextField(std::string_view label, ByteView view, std::size_t offset, std::size_t length) {
   char text[16];
-  TextFieldAt(view, offset, length, text);
+  CopyTextField(view.From(offset), length, text, sizeof text);
   Print("\n%30s: %s", label, text);
 }
 
@@ -48,8 +44,8 @@ void PrintTextPair(std::string_view label, ByteView primary, ByteView backup, st
                    std::size_t length) {
   char first[16];
   char second[16];
-  TextFieldAt(primary, offset, length, first);
-  TextFieldAt(backup, offset, length, second);
+  CopyTextField(primary.From(offset), length, first, sizeof first);
+  CopyTextField(backup.From(offset), length, second, sizeof second);
   Print("\n%30s: %s (%s)", label, first, second);
 }
 

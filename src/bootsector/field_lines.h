@@ -12,10 +12,6 @@
 
 namespace disklens {
 
-// A text field of `length` bytes (at most 15) at `offset`, up to its first
-// zero byte and never past the end of `view`, with control bytes as "?".
-void TextFieldAt(ByteView view, std::size_t offset, std::size_t length, char out[16]);
-
 // "\n%30s: " alone; the value follows on the same line.
 void PrintLabel(std::string_view label);
 

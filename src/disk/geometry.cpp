@@ -5,23 +5,28 @@
 #include "bytes/bytes.h"
 #include "disk/session.h"
 #include "disk/win9x/drive_parameter_block.h"
+#include "layout/disk_geometry.h"
 
 namespace disklens {
 
 namespace {
 
-// Layout of the replies of the two geometry requests.
+namespace dg = disk_geometry;
+namespace dgx = disk_geometry_ex;
+namespace dpi = disk_partition_info;
+namespace ddi = disk_detection_info;
+
+// The room asked for the extended reply.
 constexpr std::uint32_t kGeometryExBufferSize = 119;
-constexpr std::uint32_t kGeometrySize = 24;
-constexpr std::uint32_t kPartitionInfoOffset = 32;
+constexpr std::uint32_t kGeometrySize = dg::kSize;
 
 // DISK_GEOMETRY at the start of both replies.
 void TakeDiskGeometry(const ByteView reply, DriveGeometry& g) {
-  g.cylinders = reply.U32(0);  // low 32 bits of the 64-bit count
-  g.mediaType = reply.U32(8);
-  g.heads = reply.U32(12);
-  g.sectorsPerTrack = reply.U32(16);
-  g.bytesPerSector = static_cast<std::uint16_t>(reply.U32(20));
+  g.cylinders = reply.U32(dg::kCylinders);  // low 32 bits of the 64-bit count
+  g.mediaType = reply.U32(dg::kMediaType);
+  g.heads = reply.U32(dg::kTracksPerCylinder);
+  g.sectorsPerTrack = reply.U32(dg::kSectorsPerTrack);
+  g.bytesPerSector = static_cast<std::uint16_t>(reply.U32(dg::kBytesPerSector));
 }
 
 bool AskExtended(Platform& os, Handle handle, DriveGeometry& g) {
@@ -29,26 +34,29 @@ bool AskExtended(Platform& os, Handle handle, DriveGeometry& g) {
   std::uint32_t returned = 0;
   if (!os.DeviceIoControl(handle, kIoctlDiskGetDriveGeometryEx, nullptr, 0, reply, sizeof reply,
                           &returned) ||
-      returned < 32) {
+      returned < dgx::kPartitionInfo) {
     return false;
   }
   // Only the bytes the reply holds are looked at.
   const ByteView r{reply, returned < sizeof reply ? returned : sizeof reply};
   TakeDiskGeometry(r, g);
-  const std::uint64_t diskSize = r.U64(24);
+  const std::uint64_t diskSize = r.U64(dgx::kDiskSize);
   // A reply without a sector size gives no count rather than a division by zero.
   g.totalSectors = g.bytesPerSector != 0 ? diskSize / g.bytesPerSector : 0;
-  if (r.Has(36, 20)) {
-    g.partitionStyle = r.U32(36);
-    std::memcpy(g.partitionId, r.data + 40, sizeof g.partitionId);
+  const ByteView partition = r.From(dgx::kPartitionInfo);
+  if (partition.Has(dpi::kPartitionStyle, 4 + sizeof g.partitionId)) {
+    g.partitionStyle = partition.U32(dpi::kPartitionStyle);
+    std::memcpy(g.partitionId, partition.data + dpi::kPartitionId, sizeof g.partitionId);
   }
-  const std::uint32_t sizeOfPartitionInfo = r.U32(kPartitionInfoOffset);
+  const std::uint32_t sizeOfPartitionInfo = partition.U32(dpi::kSizeOfPartitionInfo);
   if (sizeOfPartitionInfo <= r.size) {
-    const ByteView detection = r.From(kPartitionInfoOffset + sizeOfPartitionInfo);
-    g.detectionType = detection.U32(4);
-    if (detection.Has(8, sizeof g.int13)) std::memcpy(g.int13, detection.data + 8, sizeof g.int13);
-    if (detection.Has(24, sizeof g.exInt13)) {
-      std::memcpy(g.exInt13, detection.data + 24, sizeof g.exInt13);
+    const ByteView detection = r.From(dgx::kPartitionInfo + sizeOfPartitionInfo);
+    g.detectionType = detection.U32(ddi::kDetectionType);
+    if (detection.Has(ddi::kInt13, sizeof g.int13)) {
+      std::memcpy(g.int13, detection.data + ddi::kInt13, sizeof g.int13);
+    }
+    if (detection.Has(ddi::kExInt13, sizeof g.exInt13)) {
+      std::memcpy(g.exInt13, detection.data + ddi::kExInt13, sizeof g.exInt13);
     }
   }
   return true;
@@ -64,15 +72,21 @@ bool AskPlain(Platform& os, Handle handle, DriveGeometry& g) {
   }
   const ByteView r{reply, sizeof reply};
   TakeDiskGeometry(r, g);
-  g.totalSectors = r.U64(0) * g.heads * g.sectorsPerTrack;
+  g.totalSectors = r.U64(dg::kCylinders) * g.heads * g.sectorsPerTrack;
   return true;
 }
 
 }  // namespace
 
-std::uint32_t Int13MaxCylinders(const DriveGeometry& g) { return ByteView{g.int13, 16}.U32(4); }
-std::uint16_t Int13SectorsPerTrack(const DriveGeometry& g) { return ByteView{g.int13, 16}.U16(8); }
-std::uint16_t Int13MaxHeads(const DriveGeometry& g) { return ByteView{g.int13, 16}.U16(10); }
+std::uint32_t Int13MaxCylinders(const DriveGeometry& g) {
+  return ByteView{g.int13, sizeof g.int13}.U32(disk_int13_info::kMaxCylinders);
+}
+std::uint16_t Int13SectorsPerTrack(const DriveGeometry& g) {
+  return ByteView{g.int13, sizeof g.int13}.U16(disk_int13_info::kSectorsPerTrack);
+}
+std::uint16_t Int13MaxHeads(const DriveGeometry& g) {
+  return ByteView{g.int13, sizeof g.int13}.U16(disk_int13_info::kMaxHeads);
+}
 
 std::int32_t GetDriveGeometry(const DiskDevice* device, DriveGeometry& geometry) {
   if (device == nullptr || device->kind != kKindHardDisk) return 0;

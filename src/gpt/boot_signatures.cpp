@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "layout/mbr.h"
+#include "text/ascii.h"
+
 namespace disklens {
 
 namespace {
@@ -9,10 +12,6 @@ namespace {
 // The first `length` bytes of a view (all of it when shorter).
 ByteView Prefix(ByteView view, std::size_t length) {
   return ByteView{view.data, view.size < length ? view.size : length};
-}
-
-char AsciiLower(std::uint8_t c) {
-  return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
 }
 
 }  // namespace
@@ -37,7 +36,7 @@ bool ContainsBytes(ByteView area, const void* pattern, std::size_t length) {
 bool MatchesAnyCase(ByteView sector, std::size_t offset, const char* text, std::size_t length) {
   if (!sector.Has(offset, length)) return false;
   for (std::size_t i = 0; i < length; ++i) {
-    if (AsciiLower(sector.data[offset + i]) != AsciiLower(static_cast<std::uint8_t>(text[i]))) {
+    if (AsciiLower(sector.data[offset + i]) != AsciiLower(static_cast<unsigned char>(text[i]))) {
       return false;
     }
   }
@@ -45,7 +44,7 @@ bool MatchesAnyCase(ByteView sector, std::size_t offset, const char* text, std::
 }
 
 bool HasBootSignature(ByteView sector) {
-  return sector.Has(510, 2) && sector.U8(510) == 0x55 && sector.U8(511) == 0xAA;
+  return sector.Has(kBootSignatureOffset, 2) && sector.U16(kBootSignatureOffset) == kBootSignature;
 }
 
 bool IsMarkedAsMbr(ByteView sector) {

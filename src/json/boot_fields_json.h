@@ -2,11 +2,13 @@
 #pragma once
 
 #include "bootsector/boot_fields.h"
-#include "json/json_document.h"
+#include "json/json_writer.h"
 
 namespace disklens {
 
-// `primary` false for a FAT32 backup copy, whose root cluster stays raw.
-JsonValue BootFieldsJson(BootFieldTable table, ByteView sector, bool primary = true);
+// The fields as one object. `primary` false for a FAT32 backup copy, whose
+// root cluster stays raw.
+void WriteBootFieldsJson(JsonWriter& json, BootFieldTable table, ByteView sector,
+                         bool primary = true);
 
 }  // namespace disklens

@@ -1,7 +1,6 @@
 #include "json/boot_row_json.h"
 
 #include "json/boot_fields_json.h"
-#include "json/json_text.h"
 
 namespace disklens {
 
@@ -20,22 +19,31 @@ const char* DecoderName(BootDecoder decoder) {
 
 }  // namespace
 
-JsonValue BootRowJson(const BootRowRecord& r) {
-  JsonValue row = {{"file_system_id", FixedHex(r.row.fileSystemId, 2)},
-                   {"lba", r.row.lba},
-                   {"total_sectors", r.row.totalSectors},
-                   {"id", FixedHex(r.row.id, 4)},
-                   {"read_error", !r.read}};
+void WriteBootRowJson(JsonWriter& json, const BootRowRecord& r) {
+  json.BeginObject();
+  json.Hex("file_system_id", r.row.fileSystemId, 2);
+  json.Number("lba", r.row.lba);
+  json.Number("total_sectors", r.row.totalSectors);
+  json.Hex("id", r.row.id, 4);
+  json.Bool("read_error", !r.read);
   const char* decoder = r.read ? DecoderName(r.decoder) : nullptr;
-  row["decoder"] = decoder != nullptr ? JsonValue(decoder) : JsonValue(nullptr);
-  // A type 0xDA trailer that could not be read has no fields.
-  row["fields"] = decoder != nullptr && r.sector.size != 0
-                      ? BootFieldsJson(BootDecoderFields(r.decoder), r.sector)
-                      : JsonValue(nullptr);
-  if (r.read && r.decoder == BootDecoder::kFat32) {
-    row["backup_fields"] = BootFieldsJson(kFat32BootFields, r.backup, false);
+  if (decoder != nullptr) {
+    json.Text("decoder", decoder);
+  } else {
+    json.Null("decoder");
   }
-  return row;
+  // A type 0xDA trailer that could not be read has no fields.
+  json.Key("fields");
+  if (decoder != nullptr && r.sector.size != 0) {
+    WriteBootFieldsJson(json, BootDecoderFields(r.decoder), r.sector);
+  } else {
+    json.Null();
+  }
+  if (r.read && r.decoder == BootDecoder::kFat32) {
+    json.Key("backup_fields");
+    WriteBootFieldsJson(json, kFat32BootFields, r.backup, false);
+  }
+  json.EndObject();
 }
 
 }  // namespace disklens

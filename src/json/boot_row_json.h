@@ -2,10 +2,10 @@
 #pragma once
 
 #include "bootsector/boot_row.h"
-#include "json/json_document.h"
+#include "json/json_writer.h"
 
 namespace disklens {
 
-JsonValue BootRowJson(const BootRowRecord& record);
+void WriteBootRowJson(JsonWriter& json, const BootRowRecord& record);
 
 }  // namespace disklens

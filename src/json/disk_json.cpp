@@ -7,41 +7,53 @@
 #include "json/boot_row_json.h"
 #include "json/embr_json.h"
 #include "json/gpt_json.h"
-#include "json/json_text.h"
 #include "json/mbr_json.h"
 #include "platform/platform.h"
 #include "report/mbr_record.h"
 
 namespace disklens {
 
-JsonValue DescribeDisk(ReportState& state, std::uint32_t index) {
-  JsonValue disk = JsonValue::object();
-  disk["number"] = state.diskNumber;
-  disk["name"] = "HD" + std::to_string(index);
+void WriteDiskJson(JsonWriter& json, ReportState& state, std::uint32_t index) {
+  json.BeginObject();
+  json.Number("number", state.diskNumber);
+  json.Text("name", "HD" + std::to_string(index));
   const std::string source = CurrentPlatform().DiskSourceName(index);
-  disk["source"] = source.empty() ? JsonValue(nullptr) : JsonValue(source);
-  disk["sector_size"] = state.disk->sectorSize;
-  const MbrRecord mbr = ReadMbr(state);
-  disk["bios_geometry"] = {{"highest_cylinder", mbr.bios.highestCylinder},
-                           {"highest_head", mbr.bios.highestHead},
-                           {"sectors_per_track", mbr.bios.sectorsPerTrack}};
-  disk["drive_geometry"] = {{"cylinders", mbr.drive.cylinders},
-                            {"heads", mbr.drive.heads},
-                            {"sectors_per_track", mbr.drive.sectorsPerTrack}};
-  if (mbr.bytesRead == 0) {
-    disk["mbr"] = nullptr;
+  if (source.empty()) {
+    json.Null("source");
   } else {
-    const MbrChains chains = WalkMbrTable(state, mbr);
-    disk["mbr"] = MbrJson(mbr, chains);
+    json.Text("source", source);
   }
-  disk["embr"] = EmbrJson(ReadEmbr(state));
-  disk["gpt"] = GptJson(ReadGpt(state));
-  JsonValue rows = JsonValue::array();
+  json.Number("sector_size", state.disk->sectorSize);
+  const MbrRecord mbr = ReadMbr(state);
+  json.Key("bios_geometry");
+  json.BeginObject();
+  json.Number("highest_cylinder", mbr.bios.highestCylinder);
+  json.Number("highest_head", mbr.bios.highestHead);
+  json.Number("sectors_per_track", mbr.bios.sectorsPerTrack);
+  json.EndObject();
+  json.Key("drive_geometry");
+  json.BeginObject();
+  json.Number("cylinders", mbr.drive.cylinders);
+  json.Number("heads", mbr.drive.heads);
+  json.Number("sectors_per_track", mbr.drive.sectorsPerTrack);
+  json.EndObject();
+  json.Key("mbr");
+  if (mbr.bytesRead == 0) {
+    json.Null();
+  } else {
+    WriteMbrJson(json, mbr, WalkMbrTable(state, mbr));
+  }
+  json.Key("embr");
+  WriteEmbrJson(json, ReadEmbr(state));
+  json.Key("gpt");
+  WriteGptJson(json, ReadGpt(state));
+  json.Key("boot_sectors");
+  json.BeginArray();
   const BootTargetList& list = state.bootTargets;
   const std::uint32_t count = list.count < BootTargetCapacity ? list.count : BootTargetCapacity;
-  for (std::uint32_t i = 0; i < count; ++i) rows.push_back(BootRowJson(ReadBootRow(state, list.rows[i])));
-  disk["boot_sectors"] = std::move(rows);
-  return disk;
+  for (std::uint32_t i = 0; i < count; ++i) WriteBootRowJson(json, ReadBootRow(state, list.rows[i]));
+  json.EndArray();
+  json.EndObject();
 }
 
 }  // namespace disklens

@@ -3,13 +3,13 @@
 
 #include <cstdint>
 
-#include "json/json_document.h"
+#include "json/json_writer.h"
 #include "report/report_state.h"
 
 namespace disklens {
 
-// Reads the disk open in `state` as the text report does, and describes it;
-// `index` is 0 to 31.
-JsonValue DescribeDisk(ReportState& state, std::uint32_t index);
+// Reads the disk open in `state` as the text report does, and writes its
+// object as each section is read; `index` is 0 to 31.
+void WriteDiskJson(JsonWriter& json, ReportState& state, std::uint32_t index);
 
 }  // namespace disklens

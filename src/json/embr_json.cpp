@@ -2,92 +2,102 @@
 
 #include "json/json_text.h"
 #include "json/mbr_json.h"
+#include "layout/embr.h"
 
 namespace disklens {
 
 namespace {
 
-JsonValue Name(ByteView entry, std::size_t offset) {
+void Name(JsonWriter& json, ByteView entry, std::size_t offset) {
   const ByteView name = EmbrName(entry, offset);
-  return Latin1Text(name.data, name.size);
+  json.Text("name", Latin1Text(name.data, name.size));
 }
 
-JsonValue Mpt(const EmbrRecord& r) {
-  const ByteView header = r.embr.From(r.mpt->offset);
-  JsonValue entries = JsonValue::array();
-  for (std::size_t k = 0; k < r.mpt->entries.size(); ++k) {
-    const ByteView e = r.embr.From(r.mpt->entries[k]);
-    JsonValue entry = {{"index", k},
-                       {"name", Name(e, 12)},
-                       {"flags", FixedHex(e.U16(0), 4)},
-                       {"start_lba", e.U32(2)},
-                       {"end_lba", e.U32(6)},
-                       {"file_system_id", FixedHex(e.U8(11), 2)},
-                       {"id", FixedHex(e.U8(10), 2)}};
-    if (r.mptChains[k]) entry["chain"] = ChainJson(*r.mptChains[k]);
-    entries.push_back(std::move(entry));
-  }
-  return {{"revision", header.U8(3)},
-          {"entry_count", header.U8(4)},
-          {"flags", FixedHex(header.U8(5), 2)},
-          {"complete", r.mpt->complete},
-          {"entries", std::move(entries)}};
-}
+// Where a table header keeps its revision and entry count; only the MPT's has
+// a flag byte, after the count.
+struct TableHeader {
+  std::size_t revision;
+  std::size_t count;
+  bool flag;
+};
 
-JsonValue Mbft(const EmbrRecord& r) {
-  const ByteView header = r.embr.From(r.mbft->offset);
-  JsonValue entries = JsonValue::array();
-  for (std::size_t k = 0; k < r.mbft->entries.size(); ++k) {
-    const ByteView e = r.embr.From(r.mbft->entries[k]);
-    entries.push_back({{"index", k},
-                       {"name", Name(e, 0)},
-                       {"load_segment", FixedHex(e.U16(16), 4)},
-                       {"code_segment", FixedHex(e.U16(20), 4)},
-                       {"code_offset", FixedHex(e.U16(18), 4)},
-                       {"sector_count", e.U8(22)},
-                       {"allocated_bytes", e.U8(26)},
-                       {"id", FixedHex(e.U8(23), 2)}});
+// A table's member: null when the EMBR has none, else its header's fields and
+// one object for each entry that was read, whose fields `entry` writes.
+template <typename Entry>
+void Table(JsonWriter& json, std::string_view name, const EmbrRecord& r,
+           const std::optional<EmbrTable>& table, TableHeader layout, Entry entry) {
+  json.Key(name);
+  if (!table) {
+    json.Null();
+    return;
   }
-  return {{"revision", header.U8(4)},
-          {"entry_count", header.U8(5)},
-          {"complete", r.mbft->complete},
-          {"entries", std::move(entries)}};
-}
-
-JsonValue Mdt(const EmbrRecord& r) {
-  const ByteView header = r.embr.From(r.mdt->offset);
-  JsonValue entries = JsonValue::array();
-  for (std::size_t k = 0; k < r.mdt->entries.size(); ++k) {
-    const ByteView e = r.embr.From(r.mdt->entries[k]);
-    entries.push_back({{"index", k},
-                       {"name", Name(e, 14)},
-                       {"flags", FixedHex(e.U8(0), 2)},
-                       {"start_lba", e.U32(4)},
-                       {"sector_count", e.U8(2)},
-                       {"allocated_bytes", e.U8(30)},
-                       {"id", FixedHex(e.U8(1), 2)}});
+  const ByteView header = r.embr.From(table->offset);
+  json.BeginObject();
+  json.Number("revision", header.U8(layout.revision));
+  json.Number("entry_count", header.U8(layout.count));
+  if (layout.flag) json.Hex("flags", header.U8(mpt_header::kFlag), 2);
+  json.Bool("complete", table->complete);
+  json.Key("entries");
+  json.BeginArray();
+  for (std::size_t k = 0; k < table->entries.size(); ++k) {
+    json.BeginObject();
+    json.Number("index", k);
+    entry(r.embr.From(table->entries[k]), k);
+    json.EndObject();
   }
-  return {{"revision", header.U8(3)},
-          {"entry_count", header.U8(4)},
-          {"complete", r.mdt->complete},
-          {"entries", std::move(entries)}};
+  json.EndArray();
+  json.EndObject();
 }
 
 }  // namespace
 
-JsonValue EmbrJson(const EmbrRecord& r) {
-  if (r.embr.size == 0) return nullptr;
+void WriteEmbrJson(JsonWriter& json, const EmbrRecord& r) {
+  if (r.embr.size == 0) {
+    json.Null();
+    return;
+  }
   const ByteView h = r.embr;
-  return {{"revision", h.U8(4)},
-          {"min_sectors_per_track", h.U8(5)},
-          {"sectors", h.U8(6)},
-          {"sector_size", static_cast<std::int16_t>(h.U16(8))},
-          {"last_cylinder", static_cast<std::int16_t>(h.U16(10))},
-          {"last_head", h.U8(12)},
-          {"sectors_per_track", h.U8(13)},
-          {"mpt", r.mpt ? Mpt(r) : JsonValue(nullptr)},
-          {"mbft", r.mbft ? Mbft(r) : JsonValue(nullptr)},
-          {"mdt", r.mdt ? Mdt(r) : JsonValue(nullptr)}};
+  json.BeginObject();
+  json.Number("revision", h.U8(embr_header::kRevision));
+  json.Number("min_sectors_per_track", h.U8(embr_header::kMinSpt));
+  json.Number("sectors", h.U8(embr_header::kSectors));
+  json.Signed("sector_size", static_cast<std::int16_t>(h.U16(embr_header::kSectorSize)));
+  json.Signed("last_cylinder", static_cast<std::int16_t>(h.U16(embr_header::kLastCylinder)));
+  json.Number("last_head", h.U8(embr_header::kLastHead));
+  json.Number("sectors_per_track", h.U8(embr_header::kSectorsPerTrack));
+  Table(json, "mpt", r, r.mpt, {mpt_header::kRevision, mpt_header::kCount, true},
+        [&](ByteView e, std::size_t k) {
+          Name(json, e, mpt_entry::kName);
+          json.Hex("flags", e.U16(mpt_entry::kFlag), 4);
+          json.Number("start_lba", e.U32(mpt_entry::kStart));
+          json.Number("end_lba", e.U32(mpt_entry::kEnd));
+          json.Hex("file_system_id", e.U8(mpt_entry::kFileSystem), 2);
+          json.Hex("id", e.U8(mpt_entry::kId), 2);
+          if (r.mptChains[k]) {
+            json.Key("chain");
+            WriteChainJson(json, *r.mptChains[k]);
+          }
+        });
+  Table(json, "mbft", r, r.mbft, {mbft_header::kRevision, mbft_header::kCount, false},
+        [&](ByteView e, std::size_t) {
+          Name(json, e, mbft_entry::kName);
+          json.Hex("load_segment", e.U16(mbft_entry::kLoadSegment), 4);
+          json.Hex("code_segment", e.U16(mbft_entry::kCodeSegment), 4);
+          json.Hex("code_offset", e.U16(mbft_entry::kCodeOffset), 4);
+          json.Number("sector_count", e.U8(mbft_entry::kSectors));
+          json.Number("allocated_bytes", e.U8(mbft_entry::kAlloc));
+          json.Hex("id", e.U8(mbft_entry::kId), 2);
+        });
+  Table(json, "mdt", r, r.mdt, {mdt_header::kRevision, mdt_header::kCount, false},
+        [&](ByteView e, std::size_t) {
+          Name(json, e, mdt_entry::kName);
+          json.Hex("flags", e.U8(mdt_entry::kFlag), 2);
+          json.Number("start_lba", e.U32(mdt_entry::kStart));
+          json.Number("sector_count", e.U8(mdt_entry::kSectors));
+          json.Number("allocated_bytes", e.U8(mdt_entry::kAlloc));
+          json.Hex("id", e.U8(mdt_entry::kId), 2);
+        });
+  json.EndObject();
 }
 
 }  // namespace disklens

@@ -12,10 +12,10 @@ namespace disklens {
 
 namespace {
 
-std::string Guid(ByteView view, std::size_t offset) {
+void Guid(JsonWriter& json, std::string_view name, ByteView view, std::size_t offset) {
   char text[64];
   FormatGuid(text, sizeof text, view.data + offset);
-  return text;
+  json.Text(name, text);
 }
 
 // The whole name up to its first NUL unit, never cut to a column.
@@ -32,34 +32,44 @@ std::string Name(ByteView slot) {
 
 }  // namespace
 
-JsonValue GptJson(const GptRecord& gpt) {
-  if (gpt.header.size == 0) return nullptr;
+void WriteGptJson(JsonWriter& json, const GptRecord& gpt) {
+  if (gpt.header.size == 0) {
+    json.Null();
+    return;
+  }
   const ByteView h = gpt.header;
-  JsonValue entries = JsonValue::array();
+  json.BeginObject();
+  Guid(json, "disk_guid", h, kGptDiskGuid);
+  json.Hex("revision", h.U32(kGptRevision), 8);
+  json.Number("header_size", h.U32(kGptHeaderSize));
+  json.Number("max_entries", h.U32(kGptEntryCount));
+  json.Number("entry_size", h.U32(kGptEntrySize));
+  json.Number("entry_array_lba", h.U64(kGptEntryLba));
+  json.Number("primary_lba", h.U64(kGptMyLba));
+  json.Number("backup_lba", h.U64(kGptAlternateLba));
+  json.Number("first_usable_lba", h.U64(kGptFirstUsableLba));
+  json.Number("last_usable_lba", h.U64(kGptLastUsableLba));
+  json.Key("entries");
+  json.BeginArray();
   for (const GptEntryRecord& e : gpt.entries) {
     const ByteView s = e.slot;
-    entries.push_back(
-        {{"index", e.index},
-         {"name", Name(s)},
-         {"attributes", FixedHex(s.U64(kEntryAttributes), 16)},
-         {"first_lba", s.U64(kEntryStartLba)},
-         {"last_lba", s.U64(kEntryEndLba)},
-         {"type_guid", Guid(s, kEntryTypeGuid)},
-         {"unique_guid", Guid(s, kEntryUniqueGuid)},
-         {"file_system_id",
-          e.probeStatus == kProbeOk ? JsonValue(FixedHex(e.probedId, 2)) : JsonValue(nullptr)}});
+    json.BeginObject();
+    json.Number("index", e.index);
+    json.Text("name", Name(s));
+    json.Hex("attributes", s.U64(kEntryAttributes), 16);
+    json.Number("first_lba", s.U64(kEntryStartLba));
+    json.Number("last_lba", s.U64(kEntryEndLba));
+    Guid(json, "type_guid", s, kEntryTypeGuid);
+    Guid(json, "unique_guid", s, kEntryUniqueGuid);
+    if (e.probeStatus == kProbeOk) {
+      json.Hex("file_system_id", e.probedId, 2);
+    } else {
+      json.Null("file_system_id");
+    }
+    json.EndObject();
   }
-  return {{"disk_guid", Guid(h, kGptDiskGuid)},
-          {"revision", FixedHex(h.U32(kGptRevision), 8)},
-          {"header_size", h.U32(kGptHeaderSize)},
-          {"max_entries", h.U32(kGptEntryCount)},
-          {"entry_size", h.U32(kGptEntrySize)},
-          {"entry_array_lba", h.U64(kGptEntryLba)},
-          {"primary_lba", h.U64(kGptMyLba)},
-          {"backup_lba", h.U64(kGptAlternateLba)},
-          {"first_usable_lba", h.U64(kGptFirstUsableLba)},
-          {"last_usable_lba", h.U64(kGptLastUsableLba)},
-          {"entries", std::move(entries)}};
+  json.EndArray();
+  json.EndObject();
 }
 
 }  // namespace disklens

@@ -2,11 +2,11 @@
 #pragma once
 
 #include "gpt/gpt_report.h"
-#include "json/json_document.h"
+#include "json/json_writer.h"
 
 namespace disklens {
 
 // Null when the disk has no valid GPT.
-JsonValue GptJson(const GptRecord& gpt);
+void WriteGptJson(JsonWriter& json, const GptRecord& gpt);
 
 }  // namespace disklens

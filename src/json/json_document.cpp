@@ -3,6 +3,7 @@
 #include <string>
 
 #include "json/json_text.h"
+#include "json/json_writer.h"
 #include "text/output.h"
 #include "version.h"
 
@@ -10,31 +11,32 @@ namespace disklens {
 
 namespace {
 
-void Write(const std::string& text) { WriteReportText(text.data(), text.size()); }
-
-// Whatever a disk holds, the document stays valid UTF-8 and no control
-// character reaches a terminal raw: DEL and the C1 controls, which JSON lets
-// through, are escaped too, with every other character past ASCII.
-std::string Dump(const JsonValue& value) {
-  return value.dump(-1, ' ', true, nlohmann::ordered_json::error_handler_t::replace);
-}
+void Write(std::string_view text) { WriteReportText(text.data(), text.size()); }
 
 }  // namespace
 
 void BeginJsonDocument(const std::tm* now) {
-  const JsonValue runDate =
-      now == nullptr ? JsonValue(nullptr)
-                     : JsonValue(IsoLocalTime(now->tm_year + 1900, now->tm_mon + 1, now->tm_mday,
-                                              now->tm_hour, now->tm_min, now->tm_sec));
-  // The head by hand, so that each disk can follow as soon as it is read: one
-  // disk a line, which keeps the document readable and diffable.
-  Write("{\"program\":\"disklens\",\"version\":" + Dump(JsonValue(kVersion)) +
-        ",\"run_date\":" + Dump(runDate) + ",\"disks\":[");
+  // The head, then each disk as soon as it is read: one disk a line, which
+  // keeps the document readable and diffable.
+  std::string head;
+  JsonWriter json(head);
+  json.BeginObject();
+  json.Text("program", "disklens");
+  json.Text("version", kVersion);
+  if (now == nullptr) {
+    json.Null("run_date");
+  } else {
+    json.Text("run_date", IsoLocalTime(now->tm_year + 1900, now->tm_mon + 1, now->tm_mday,
+                                        now->tm_hour, now->tm_min, now->tm_sec));
+  }
+  json.Key("disks");
+  Write(head);
+  Write("[");
 }
 
-void WriteJsonDisk(const JsonValue& disk, bool first) {
+void WriteJsonDisk(std::string_view disk, bool first) {
   Write(first ? "\n" : ",\n");
-  Write(Dump(disk));
+  Write(disk);
 }
 
 void EndJsonDocument() { Write("\n]}\n"); }

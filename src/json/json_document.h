@@ -2,17 +2,15 @@
 #pragma once
 
 #include <ctime>
-
-#include <nlohmann/json.hpp>
+#include <string_view>
 
 namespace disklens {
 
-using JsonValue = nlohmann::ordered_json;
-
 // `now` is the run's local time, null when unknown.
 void BeginJsonDocument(const std::tm* now);
-// One object of "disks"; `first` for the first disk of the document.
-void WriteJsonDisk(const JsonValue& disk, bool first);
+// One object of "disks", as JsonWriter wrote it; `first` for the first disk
+// of the document.
+void WriteJsonDisk(std::string_view disk, bool first);
 void EndJsonDocument();
 
 }  // namespace disklens

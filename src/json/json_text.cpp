@@ -52,10 +52,20 @@ std::string Utf16Text(const std::uint16_t* units, std::size_t count) {
   return out;
 }
 
+void AppendFixedHex(std::string& out, std::uint64_t value, int digits) {
+  char text[20];
+  char* d = text + sizeof text;
+  // 16 digits hold any value; a wider field is padded to 16 at most.
+  for (int n = 0; (value != 0 || n < digits) && d != text + 4; ++n, value >>= 4)
+    *--d = "0123456789ABCDEF"[value & 0xF];
+  out += "0x";
+  out.append(d, text + sizeof text);
+}
+
 std::string FixedHex(std::uint64_t value, int digits) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<unsigned long long>(value));
-  return text;
+  std::string out;
+  AppendFixedHex(out, value, digits);
+  return out;
 }
 
 std::string IsoLocalTime(int year, int month, int day, int hour, int minute, int second) {

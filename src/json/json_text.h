@@ -16,6 +16,8 @@ std::string Utf16Text(const std::uint16_t* units, std::size_t count);
 
 // "0x" and `digits` upper-case hex digits (more when the value needs them).
 std::string FixedHex(std::uint64_t value, int digits);
+// The same, appended to `out`.
+void AppendFixedHex(std::string& out, std::uint64_t value, int digits);
 
 // "2026-12-07T23:30:05", the local time without a zone, as ISO 8601 allows.
 std::string IsoLocalTime(int year, int month, int day, int hour, int minute, int second);

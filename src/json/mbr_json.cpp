@@ -1,15 +1,17 @@
 #include "json/mbr_json.h"
 
-#include "json/json_text.h"
-
 namespace disklens {
 
 namespace {
 
-JsonValue Chs(std::uint8_t head, std::uint8_t sectorByte, std::uint8_t cylinderByte) {
-  return {{"cylinder", UnpackCylinder(sectorByte, cylinderByte)},
-          {"head", head},
-          {"sector", UnpackSector(sectorByte)}};
+void WriteChs(JsonWriter& json, std::string_view name, std::uint8_t head, std::uint8_t sectorByte,
+              std::uint8_t cylinderByte) {
+  json.Key(name);
+  json.BeginObject();
+  json.Number("cylinder", static_cast<std::uint64_t>(UnpackCylinder(sectorByte, cylinderByte)));
+  json.Number("head", head);
+  json.Number("sector", static_cast<std::uint64_t>(UnpackSector(sectorByte)));
+  json.EndObject();
 }
 
 const char* EndName(ChainEnd end) {
@@ -27,40 +29,59 @@ const char* EndName(ChainEnd end) {
 
 }  // namespace
 
-JsonValue PartitionEntryJson(const MbrPartitionEntry& entry, int index) {
-  return {{"index", index},
-          {"boot_flag", FixedHex(entry.status, 2)},
-          {"start_chs", Chs(entry.startHead, entry.startSectorByte, entry.startCylinderByte)},
-          {"type", FixedHex(entry.type, 2)},
-          {"end_chs", Chs(entry.endHead, entry.endSectorByte, entry.endCylinderByte)},
-          {"relative_lba", entry.startLba},
-          {"sector_count", entry.sectorCount}};
+void BeginPartitionEntryJson(JsonWriter& json, const MbrPartitionEntry& entry, int index) {
+  json.BeginObject();
+  json.Number("index", static_cast<std::uint64_t>(index));
+  json.Hex("boot_flag", entry.status, 2);
+  WriteChs(json, "start_chs", entry.startHead, entry.startSectorByte, entry.startCylinderByte);
+  json.Hex("type", entry.type, 2);
+  WriteChs(json, "end_chs", entry.endHead, entry.endSectorByte, entry.endCylinderByte);
+  json.Number("relative_lba", entry.startLba);
+  json.Number("sector_count", entry.sectorCount);
 }
 
-JsonValue ChainJson(const ChainRecord& chain) {
-  JsonValue ebrs = JsonValue::array();
+void WriteChainJson(JsonWriter& json, const ChainRecord& chain) {
+  json.BeginObject();
+  json.Key("ebrs");
+  json.BeginArray();
   for (const EbrRecord& ebr : chain.ebrs) {
-    JsonValue entries = JsonValue::array();
+    json.BeginObject();
+    json.Number("lba", ebr.lba);
+    json.Key("entries");
+    json.BeginArray();
     for (std::size_t j = 0; j < 4; ++j) {
-      entries.push_back(PartitionEntryJson(ebr.entries[j], static_cast<int>(j)));
+      BeginPartitionEntryJson(json, ebr.entries[j], static_cast<int>(j));
+      json.EndObject();
     }
-    ebrs.push_back({{"lba", ebr.lba}, {"entries", std::move(entries)}});
+    json.EndArray();
+    json.EndObject();
   }
-  return {{"ebrs", std::move(ebrs)},
-          {"end", EndName(chain.walk.end)},
-          {"end_lba", chain.walk.lba},
-          {"ebrs_read", chain.walk.ebrs}};
+  json.EndArray();
+  json.Text("end", EndName(chain.walk.end));
+  json.Number("end_lba", chain.walk.lba);
+  json.Number("ebrs_read", chain.walk.ebrs);
+  json.EndObject();
 }
 
-JsonValue MbrJson(const MbrRecord& mbr, const MbrChains& chains) {
-  if (mbr.bytesRead == 0) return nullptr;
-  JsonValue entries = JsonValue::array();
-  for (std::size_t i = 0; i < 4; ++i) {
-    JsonValue entry = PartitionEntryJson(mbr.entries[i], static_cast<int>(i));
-    if (chains[i]) entry["chain"] = ChainJson(*chains[i]);
-    entries.push_back(std::move(entry));
+void WriteMbrJson(JsonWriter& json, const MbrRecord& mbr, const MbrChains& chains) {
+  if (mbr.bytesRead == 0) {
+    json.Null();
+    return;
   }
-  return {{"disk_signature", FixedHex(mbr.diskSignature, 8)}, {"entries", std::move(entries)}};
+  json.BeginObject();
+  json.Hex("disk_signature", mbr.diskSignature, 8);
+  json.Key("entries");
+  json.BeginArray();
+  for (std::size_t i = 0; i < 4; ++i) {
+    BeginPartitionEntryJson(json, mbr.entries[i], static_cast<int>(i));
+    if (chains[i]) {
+      json.Key("chain");
+      WriteChainJson(json, *chains[i]);
+    }
+    json.EndObject();
+  }
+  json.EndArray();
+  json.EndObject();
 }
 
 }  // namespace disklens

@@ -1,20 +1,21 @@
 // The "mbr" member: sector 0's table as stored, with the chains behind it.
 #pragma once
 
-#include "json/json_document.h"
+#include "json/json_writer.h"
 #include "report/extended_chain.h"
 #include "report/mbr_record.h"
 #include "report/mbr_table.h"
 
 namespace disklens {
 
-// One partition entry of sector 0 or of an EBR, as stored; `index` 0 to 3.
-JsonValue PartitionEntryJson(const MbrPartitionEntry& entry, int index);
+// One partition entry of sector 0 or of an EBR, as stored, as an object
+// whose last member may follow: `index` 0 to 3. Ends with the object open.
+void BeginPartitionEntryJson(JsonWriter& json, const MbrPartitionEntry& entry, int index);
 
 // A chain walk: each EBR with its entries, and how the walk ended.
-JsonValue ChainJson(const ChainRecord& chain);
+void WriteChainJson(JsonWriter& json, const ChainRecord& chain);
 
 // Null when sector 0 could not be read.
-JsonValue MbrJson(const MbrRecord& mbr, const MbrChains& chains);
+void WriteMbrJson(JsonWriter& json, const MbrRecord& mbr, const MbrChains& chains);
 
 }  // namespace disklens

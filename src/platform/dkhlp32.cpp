@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "bytes/bytes.h"
+#include "layout/disk_geometry.h"
 
 namespace disklens {
 
@@ -44,13 +45,14 @@ OpenDisk* DiskFor(std::uint32_t biosNumber) {
     std::uint32_t returned = 0;
     if (CurrentPlatform().DeviceIoControl(d.read, kIoctlDiskGetDriveGeometryEx, nullptr, 0, reply,
                                           sizeof reply, &returned) &&
-        returned >= 32) {
+        returned >= disk_geometry_ex::kPartitionInfo) {
+      namespace dg = disk_geometry;
       const ByteView r{reply, returned};
-      d.cylinders = r.U32(0);
-      d.heads = r.U32(12);
-      d.sectorsPerTrack = r.U32(16);
-      d.sectorSize = r.U32(20);
-      d.totalSectors = d.sectorSize != 0 ? r.U64(24) / d.sectorSize : 0;
+      d.cylinders = r.U32(dg::kCylinders);
+      d.heads = r.U32(dg::kTracksPerCylinder);
+      d.sectorsPerTrack = r.U32(dg::kSectorsPerTrack);
+      d.sectorSize = r.U32(dg::kBytesPerSector);
+      d.totalSectors = d.sectorSize != 0 ? r.U64(disk_geometry_ex::kDiskSize) / d.sectorSize : 0;
     }
     if (d.sectorSize == 0) d.sectorSize = 512;
   }

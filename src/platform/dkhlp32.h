@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/drive_parameter_block_layout.h"
+#include "layout/drive_parameter_block.h"
 #include "platform/platform.h"
 
 namespace disklens {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "layout/disk_geometry.h"
+
 namespace disklens {
 
 struct SyntheticGeometry {
@@ -15,7 +17,7 @@ struct SyntheticGeometry {
 };
 
 inline constexpr std::uint32_t kGeometryExReplySize = 112;
-inline constexpr std::uint32_t kGeometryReplySize = 24;
+inline constexpr std::uint32_t kGeometryReplySize = disk_geometry::kSize;
 
 // Writes the reply of IOCTL_DISK_GET_DRIVE_GEOMETRY_EX (DISK_GEOMETRY_EX with
 // its partition and detection information, detection type 0) into `out`;

@@ -2,11 +2,9 @@
 
 #include <cstring>
 
-namespace disklens {
+#include "text/ascii.h"
 
-namespace {
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-}  // namespace
+namespace disklens {
 
 const char kUsage[] =
     "Usage: disklens [/all] [--json] [--verbose] [--help] [--version]\n"
@@ -30,7 +28,9 @@ const char kUsage[] =
 
 bool EqualsIgnoringCase(const char* a, const char* b) {
   for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (AsciiLower(*a) != AsciiLower(*b)) return false;
+    if (AsciiLower(static_cast<unsigned char>(*a)) != AsciiLower(static_cast<unsigned char>(*b))) {
+      return false;
+    }
   }
   return *a == *b;
 }

@@ -3,12 +3,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "bootsector/boot_sector_section.h"
 #include "disk/session.h"
 #include "gpt/gpt_section.h"
 #include "json/disk_json.h"
 #include "json/json_document.h"
+#include "json/json_writer.h"
 #include "report/command_line.h"
 #include "report/embr_section.h"
 #include "report/mbr_section.h"
@@ -63,7 +65,12 @@ void ClosePass(ReportState& state) {
 // The disk's object of the --json document; false when the disk is absent.
 bool ReportDiskJson(ReportState& state, std::uint32_t index, bool first) {
   if (!OpenPass(state, index)) return false;
-  WriteJsonDisk(DescribeDisk(state, index), first);
+  // Kept from disk to disk, so that its room is made once.
+  static std::string text;
+  text.clear();
+  JsonWriter json(text);
+  WriteDiskJson(json, state, index);
+  WriteJsonDisk(text, first);
   ClosePass(state);
   return true;
 }

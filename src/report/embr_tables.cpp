@@ -1,10 +1,10 @@
 #include "report/embr_tables.h"
 
 #include <cinttypes>
-#include <cstring>
 
 #include "report/partition_types.h"
 #include "text/output.h"
+#include "text/text_field.h"
 
 namespace disklens {
 
@@ -47,25 +47,24 @@ struct Name {
 
 Name ReadName(ByteView entry, std::size_t offset) {
   Name name;
-  std::memset(name.text, 0, sizeof name.text);
-  for (std::size_t i = 0; i < kEmbrNameSize && entry.U8(offset + i) != 0; ++i) {
-    name.text[i] = static_cast<char>(entry.U8(offset + i));
-  }
-  MaskControlBytes(name.text);
+  CopyTextField(entry.From(offset), kEmbrNameSize, name.text, sizeof name.text);
   return name;
 }
 
 void PrintMpt(const ReportState& state, const EmbrRecord& record) {
   const ByteView header = record.embr.From(record.mpt->offset);
   Print("\n                MPT Found:  Revision: %i,  Number of Entries: %i Flag: %X",
-        static_cast<int>(header.U8(3)), static_cast<int>(header.U8(4)),
-        static_cast<unsigned>(header.U8(5)));
+        static_cast<int>(header.U8(mpt_header::kRevision)),
+        static_cast<int>(header.U8(mpt_header::kCount)),
+        static_cast<unsigned>(header.U8(mpt_header::kFlag)));
   Print("%s", kSingleRule);
   for (std::size_t k = 0; k < record.mpt->entries.size(); ++k) {
     const ByteView e = record.embr.From(record.mpt->entries[k]);
     Print("\n %2i: %-16s Flag: %4X Start: %9" PRIu32 " End: %9" PRIu32 " FS: %2X ID: %X",
-          static_cast<int>(k), ReadName(e, 12).text, static_cast<unsigned>(e.U16(0)), e.U32(2),
-          e.U32(6), static_cast<unsigned>(e.U8(11)), static_cast<unsigned>(e.U8(10)));
+          static_cast<int>(k), ReadName(e, mpt_entry::kName).text,
+          static_cast<unsigned>(e.U16(mpt_entry::kFlag)), e.U32(mpt_entry::kStart),
+          e.U32(mpt_entry::kEnd), static_cast<unsigned>(e.U8(mpt_entry::kFileSystem)),
+          static_cast<unsigned>(e.U8(mpt_entry::kId)));
     if (record.mptChains[k]) {
       PrintChainRecord(*record.mptChains[k]);
       Print("\n            EMBR Partition Information (HD%i) Continued:", HdNumber(state));
@@ -78,14 +77,18 @@ void PrintMpt(const ReportState& state, const EmbrRecord& record) {
 void PrintMbft(const EmbrRecord& record) {
   const ByteView header = record.embr.From(record.mbft->offset);
   Print("\n                MBFT Found: Revision: %i,  Number of Entries: %i",
-        static_cast<int>(header.U8(4)), static_cast<int>(header.U8(5)));
+        static_cast<int>(header.U8(mbft_header::kRevision)),
+        static_cast<int>(header.U8(mbft_header::kCount)));
   Print("%s", kSingleRule);
   for (std::size_t k = 0; k < record.mbft->entries.size(); ++k) {
     const ByteView e = record.embr.From(record.mbft->entries[k]);
     Print("\n %2i: %-16s LoadSeg: %4x CodeSeg: %4x:%4x NumSecs: %3i Alloc: %2i ID: %X",
-          static_cast<int>(k), ReadName(e, 0).text, static_cast<unsigned>(e.U16(16)),
-          static_cast<unsigned>(e.U16(20)), static_cast<unsigned>(e.U16(18)),
-          static_cast<int>(e.U8(22)), static_cast<int>(e.U8(26)), static_cast<unsigned>(e.U8(23)));
+          static_cast<int>(k), ReadName(e, mbft_entry::kName).text,
+          static_cast<unsigned>(e.U16(mbft_entry::kLoadSegment)),
+          static_cast<unsigned>(e.U16(mbft_entry::kCodeSegment)),
+          static_cast<unsigned>(e.U16(mbft_entry::kCodeOffset)),
+          static_cast<int>(e.U8(mbft_entry::kSectors)), static_cast<int>(e.U8(mbft_entry::kAlloc)),
+          static_cast<unsigned>(e.U8(mbft_entry::kId)));
   }
 }
 
@@ -93,13 +96,16 @@ void PrintMdt(const EmbrRecord& record) {
   const ByteView header = record.embr.From(record.mdt->offset);
   Print("%s", kSingleRule);
   Print("\n                MDT Found:  Revision: %i,  Number of Entries: %i",
-        static_cast<int>(header.U8(3)), static_cast<int>(header.U8(4)));
+        static_cast<int>(header.U8(mdt_header::kRevision)),
+        static_cast<int>(header.U8(mdt_header::kCount)));
   Print("%s", kSingleRule);
   for (std::size_t k = 0; k < record.mdt->entries.size(); ++k) {
     const ByteView e = record.embr.From(record.mdt->entries[k]);
     Print("\n %2i: %-16s Flag: %2x Start: %9" PRIu32 " NumSecs: %3i Alloc: %2i ID: %X",
-          static_cast<int>(k), ReadName(e, 14).text, static_cast<unsigned>(e.U8(0)), e.U32(4),
-          static_cast<int>(e.U8(2)), static_cast<int>(e.U8(30)), static_cast<unsigned>(e.U8(1)));
+          static_cast<int>(k), ReadName(e, mdt_entry::kName).text,
+          static_cast<unsigned>(e.U8(mdt_entry::kFlag)), e.U32(mdt_entry::kStart),
+          static_cast<int>(e.U8(mdt_entry::kSectors)), static_cast<int>(e.U8(mdt_entry::kAlloc)),
+          static_cast<unsigned>(e.U8(mdt_entry::kId)));
   }
 }
 
@@ -116,9 +122,9 @@ EmbrRecord ReadEmbr(ReportState& state) {
   if (bytesRead == 0) return record;
   const ByteView data{state.workBuffer, bytesRead};
   ByteView embr;
-  if (data.Matches(0, "EMBR", 4)) {
+  if (data.Matches(embr_header::kMark, "EMBR", 4)) {
     embr = data;
-  } else if (data.Matches(kSecondPlace, "EMBR", 4)) {
+  } else if (data.Matches(kSecondPlace + embr_header::kMark, "EMBR", 4)) {
     embr = data.From(kSecondPlace);
   } else {
     return record;
@@ -127,15 +133,16 @@ EmbrRecord ReadEmbr(ReportState& state) {
   record.embr = embr;
   // Each table is looked for only right behind the one before it; a table that
   // runs past the data read ends the section.
-  if (!embr.Matches(kEmbrHeaderSize, "MPT", 3)) return record;
-  record.mpt = FindTable(embr, kEmbrHeaderSize, kMptHeaderSize, 4, kMptEntrySize, std::nullopt);
+  if (!embr.Matches(kEmbrHeaderSize + mpt_header::kMark, "MPT", 3)) return record;
+  record.mpt = FindTable(embr, kEmbrHeaderSize, kMptHeaderSize, mpt_header::kCount, kMptEntrySize,
+                         std::nullopt);
   if (!record.mpt) return record;
   for (const std::size_t at : record.mpt->entries) {
     const ByteView e = embr.From(at);
-    const std::uint32_t start = e.U32(2);
-    const std::uint32_t end = e.U32(6);
-    const std::uint8_t id = e.U8(10);
-    const std::uint8_t fs = e.U8(11);
+    const std::uint32_t start = e.U32(mpt_entry::kStart);
+    const std::uint32_t end = e.U32(mpt_entry::kEnd);
+    const std::uint8_t id = e.U8(mpt_entry::kId);
+    const std::uint8_t fs = e.U8(mpt_entry::kFileSystem);
     // End below Start holds no sector; a count that wrapped would send later
     // reads (the last sector of a type 0xDA partition) far off.
     const std::uint64_t sectors = end >= start ? static_cast<std::uint64_t>(end) - start + 1 : 0;
@@ -145,12 +152,15 @@ EmbrRecord ReadEmbr(ReportState& state) {
   }
   if (!record.mpt->complete) return record;
   const std::size_t mptEnd = TableEnd(embr, *record.mpt, kMptHeaderSize, kMptEntrySize, std::nullopt);
-  if (!embr.Matches(mptEnd, "MBFT", 4)) return record;
-  record.mbft = FindTable(embr, mptEnd, kMbftHeaderSize, 5, kMbftEntryFixedSize, 26);
+  if (!embr.Matches(mptEnd + mbft_header::kMark, "MBFT", 4)) return record;
+  record.mbft = FindTable(embr, mptEnd, kMbftHeaderSize, mbft_header::kCount, kMbftEntryFixedSize,
+                          mbft_entry::kAlloc);
   if (!record.mbft || !record.mbft->complete) return record;
-  const std::size_t mbftEnd = TableEnd(embr, *record.mbft, kMbftHeaderSize, kMbftEntryFixedSize, 26);
-  if (!embr.Matches(mbftEnd, "MDT", 3)) return record;
-  record.mdt = FindTable(embr, mbftEnd, kMdtHeaderSize, 4, kMdtEntryFixedSize, 30);
+  const std::size_t mbftEnd =
+      TableEnd(embr, *record.mbft, kMbftHeaderSize, kMbftEntryFixedSize, mbft_entry::kAlloc);
+  if (!embr.Matches(mbftEnd + mdt_header::kMark, "MDT", 3)) return record;
+  record.mdt = FindTable(embr, mbftEnd, kMdtHeaderSize, mdt_header::kCount, kMdtEntryFixedSize,
+                         mdt_entry::kAlloc);
   return record;
 }
 
@@ -162,11 +172,14 @@ void PrintEmbrRecord(const ReportState& state, const EmbrRecord& record) {
   Print("\n                               EMBR Found (HD%i)", HdNumber(state));
   Print("%s", kSingleRule);
   Print("\n Revision:  %4x   Min SPT: %4i   Sectors: %3i   SSize:  %4i",
-        static_cast<unsigned>(embr.U8(4)), static_cast<int>(embr.U8(5)),
-        static_cast<int>(embr.U8(6)), static_cast<int>(static_cast<std::int16_t>(embr.U16(8))));
+        static_cast<unsigned>(embr.U8(embr_header::kRevision)),
+        static_cast<int>(embr.U8(embr_header::kMinSpt)),
+        static_cast<int>(embr.U8(embr_header::kSectors)),
+        static_cast<int>(static_cast<std::int16_t>(embr.U16(embr_header::kSectorSize))));
   Print("\n  Last Cyl: %4i   Last Hd: %4i   SPT:     %3i",
-        static_cast<int>(static_cast<std::int16_t>(embr.U16(10))), static_cast<int>(embr.U8(12)),
-        static_cast<int>(embr.U8(13)));
+        static_cast<int>(static_cast<std::int16_t>(embr.U16(embr_header::kLastCylinder))),
+        static_cast<int>(embr.U8(embr_header::kLastHead)),
+        static_cast<int>(embr.U8(embr_header::kSectorsPerTrack)));
   Print("%s", kSingleRule);
   if (record.mpt) PrintMpt(state, record);
   if (record.mbft) PrintMbft(record);

@@ -6,19 +6,11 @@
 #include <vector>
 
 #include "bytes/bytes.h"
+#include "layout/embr.h"
 #include "report/extended_chain.h"
 #include "report/report_state.h"
 
 namespace disklens {
-
-inline constexpr std::size_t kEmbrHeaderSize = 18;
-inline constexpr std::size_t kEmbrNameSize = 16;
-inline constexpr std::size_t kMptHeaderSize = 10;
-inline constexpr std::size_t kMptEntrySize = 28;
-inline constexpr std::size_t kMbftHeaderSize = 6;
-inline constexpr std::size_t kMbftEntryFixedSize = 27;
-inline constexpr std::size_t kMdtHeaderSize = 16;
-inline constexpr std::size_t kMdtEntryFixedSize = 31;
 
 // One table found: where its header lies in the EMBR's data, and the
 // entries that lie whole in the data read.

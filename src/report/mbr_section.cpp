@@ -3,14 +3,11 @@
 #include <cinttypes>
 
 #include "report/mbr_record.h"
+#include "layout/mbr.h"
 #include "report/mbr_table.h"
 #include "text/output.h"
 
 namespace disklens {
-
-namespace {
-constexpr std::size_t kDiskSignatureOffset = 0x1B8;
-}  // namespace
 
 MbrRecord ReadMbr(ReportState& state) {
   MbrRecord mbr;

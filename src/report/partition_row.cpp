@@ -10,16 +10,16 @@ MbrPartitionEntry ReadPartitionEntry(ByteView sector, int index) {
   const ByteView e =
       sector.From(kPartitionTableOffset + kPartitionEntrySize * static_cast<std::size_t>(index));
   MbrPartitionEntry entry;
-  entry.status = e.U8(0);
-  entry.startHead = e.U8(1);
-  entry.startSectorByte = e.U8(2);
-  entry.startCylinderByte = e.U8(3);
-  entry.type = e.U8(4);
-  entry.endHead = e.U8(5);
-  entry.endSectorByte = e.U8(6);
-  entry.endCylinderByte = e.U8(7);
-  entry.startLba = e.U32(8);
-  entry.sectorCount = e.U32(12);
+  entry.status = e.U8(mbr_entry::kStatus);
+  entry.startHead = e.U8(mbr_entry::kStartHead);
+  entry.startSectorByte = e.U8(mbr_entry::kStartSector);
+  entry.startCylinderByte = e.U8(mbr_entry::kStartCylinder);
+  entry.type = e.U8(mbr_entry::kType);
+  entry.endHead = e.U8(mbr_entry::kEndHead);
+  entry.endSectorByte = e.U8(mbr_entry::kEndSector);
+  entry.endCylinderByte = e.U8(mbr_entry::kEndCylinder);
+  entry.startLba = e.U32(mbr_entry::kStartLba);
+  entry.sectorCount = e.U32(mbr_entry::kSectorCount);
   return entry;
 }
 

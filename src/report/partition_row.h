@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "bytes/bytes.h"
+#include "layout/mbr.h"
 
 namespace disklens {
 
@@ -12,11 +13,6 @@ inline constexpr char kMbrTableFrame[] =
     "\n+====+====+=============+====+=============+============+============+";
 inline constexpr char kMbrTableRule[] =
     "\n+----+----+-------------+----+-------------+------------+------------+";
-
-inline constexpr std::size_t kPartitionTableOffset = 446;
-inline constexpr std::size_t kPartitionEntrySize = 16;
-inline constexpr std::size_t kBootSignatureOffset = 510;
-inline constexpr std::uint16_t kBootSignature = 0xAA55;
 
 struct MbrPartitionEntry {
   std::uint8_t status = 0;

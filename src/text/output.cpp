@@ -33,7 +33,6 @@ void DrainToReport(void* /*context*/, const char* data, std::size_t size) {
   if (std::fwrite(data, 1, size, ReportOutput()) != size) NoteWriteError();
 }
 
-bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 }  // namespace
 
 std::FILE* ReportOutput() { return g_output != nullptr ? g_output : stdout; }
@@ -62,20 +61,6 @@ void WriteReportText(const char* text, std::size_t size) {
   if (g_writeError != 0) return;
   g_report.Append(text, size);
   if (!g_buffered) g_report.Flush();
-}
-
-void CopyTextField(const std::uint8_t* field, std::size_t length, char out[16]) {
-  std::memset(out, 0, 16);
-  if (length > 15) length = 15;
-  for (std::size_t i = 0; i < length && field[i] != 0; ++i) {
-    out[i] = IsControl(field[i]) ? '?' : static_cast<char>(field[i]);
-  }
-}
-
-void MaskControlBytes(char* text) {
-  for (; *text != '\0'; ++text) {
-    if (IsControl(static_cast<unsigned char>(*text))) *text = '?';
-  }
 }
 
 }  // namespace disklens

@@ -1,4 +1,4 @@
-// Where the report goes, and the rule for text taken from a disk.
+// Where the report goes.
 #pragma once
 
 #include <cstddef>
@@ -58,13 +58,5 @@ template <typename... Args>
   text_format::AppendFormatted(sink.buffer, format.Parsed(), args...);
   if (!sink.buffered) sink.buffer.Flush();
 }
-
-// Copies a text field of `length` bytes (at most 15) up to its first zero
-// byte into `out` and ends it with a NUL. Bytes below 0x20 and 0x7F become "?",
-// so that a crafted disk can't send control sequences to the terminal.
-void CopyTextField(const std::uint8_t* field, std::size_t length, char out[16]);
-
-// Replaces the control bytes of a NUL-terminated string with "?", in place.
-void MaskControlBytes(char* text);
 
 }  // namespace disklens

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/containers/library_message.h"
 #include "platform/containers/parent_file.h"
@@ -36,6 +39,50 @@ TEST(ParentFile, RecordedNameBesideTheChildOrItsLastComponent) {
   EXPECT_EQ(FindParentFile(child, "missing.vhdx"), "");
   EXPECT_EQ(FindParentFile(child, ""), "");
   EXPECT_EQ(FindParentFile(child, "C:\\VMs\\"), "");
+}
+
+TEST(ParentFile, OpenParentOneLevelDeeperOrSaysWhyNotInTheFormatsWords) {
+  test::TempDir dir;
+  ASSERT_TRUE(dir.Ok());
+  const std::string base = dir.File("base.qcow2");
+  { std::ofstream(base) << "x"; }
+  const std::string child = dir.File("child.qcow2");
+  const ParentWords words{"backing file", " not found beside the image", "backing files"};
+  std::vector<int> depths;
+  bool fail = false;
+  const auto open = [&](const std::string& path, int depth,
+                        std::string& error) -> std::unique_ptr<std::string> {
+    depths.push_back(depth);
+    if (fail) {
+      error = "libqcow: unsupported format version: 7";
+      return nullptr;
+    }
+    return std::make_unique<std::string>(path);
+  };
+  std::string error;
+  const auto parent = OpenParent(child, "C:\\VMs\\base.qcow2", 3, words, open, error);
+  ASSERT_NE(parent, nullptr);
+  EXPECT_EQ(*parent, base);
+  EXPECT_EQ(error, "");
+  EXPECT_NE(OpenParent(child, "base.qcow2", kMaxParentDepth - 1, words, open, error), nullptr);
+  EXPECT_EQ(depths, (std::vector<int>{4, kMaxParentDepth}));
+
+  EXPECT_EQ(OpenParent(child, "gone.qcow2", 0, words, open, error), nullptr);
+  EXPECT_EQ(error, "backing file \"gone.qcow2\" not found beside the image");
+  EXPECT_EQ(OpenParent(child, "base.qcow2", kMaxParentDepth, words, open, error), nullptr);
+  EXPECT_EQ(error, "more than 16 backing files (a loop?)");
+  EXPECT_EQ(depths.size(), 2u) << "opened although missing or too deep";
+
+  fail = true;
+  EXPECT_EQ(OpenParent(child, "base.qcow2", 0, words, open, error), nullptr);
+  EXPECT_EQ(error, "backing file " + base + ": libqcow: unsupported format version: 7");
+
+  const ParentWords vhd{"parent", " of the differencing image not found beside it",
+                        "parent images"};
+  EXPECT_EQ(OpenParent(child, "gone.vhd", 0, vhd, open, error), nullptr);
+  EXPECT_EQ(error, "parent \"gone.vhd\" of the differencing image not found beside it");
+  EXPECT_EQ(OpenParent(child, "base.qcow2", kMaxParentDepth, vhd, open, error), nullptr);
+  EXPECT_EQ(error, "more than 16 parent images (a loop?)");
 }
 
 }  // namespace

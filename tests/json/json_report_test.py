@@ -27,6 +27,119 @@ GPT_ROW = re.compile(r"^ +(\d+)  (.*) +([0-9A-F]+) +(\d+) +(\d+) +(\{[0-9A-F-]{3
 BOOT_ROW = re.compile(r"^File System ID: 0x([0-9A-F]+)   LBA: (\d+)  Total Sectors: (\d+)(?:   ID: 0x([0-9A-F]+))?$")
 CHAIN_END = re.compile(r"^ +(Error on Read|Chain loops back to LBA (\d+)|Chain stopped after \d+ EBRs(?: of this disk)?, before LBA (\d+))$")
 GEOMETRY = re.compile(r"^ +\(CHS: (\d+)/(\d+)/(\d+)\) \(WCHS: (\d+)/(\d+)/(\d+)\)$")
+# The EMBR section's lines: hex fields as "x"/"X", the rest decimal.
+EMBR_HEAD = re.compile(r"^ +EMBR Found \(HD(\d+)\)$")
+EMBR_LINES = [
+    ("header", re.compile(r"^ Revision: +([0-9a-f]+) +Min SPT: +(-?\d+) +Sectors: +(\d+) +SSize: +(-?\d+)$"), "xddd"),
+    ("geometry", re.compile(r"^  Last Cyl: +(-?\d+) +Last Hd: +(\d+) +SPT: +(\d+)$"), "ddd"),
+    ("mpt", re.compile(r"^ +MPT Found:  Revision: (\d+),  Number of Entries: (\d+) Flag: ([0-9A-F]+)$"), "ddx"),
+    ("mbft", re.compile(r"^ +MBFT Found: Revision: (\d+),  Number of Entries: (\d+)$"), "dd"),
+    ("mdt", re.compile(r"^ +MDT Found:  Revision: (\d+),  Number of Entries: (\d+)$"), "dd"),
+    ("mpt_entry", re.compile(r"^ +(\d+): (.{16}) Flag: +([0-9A-F]+) Start: +(\d+) End: +(\d+) FS: +([0-9A-F]+) ID: ([0-9A-F]+)$"), "dsxddxx"),
+    ("mbft_entry", re.compile(r"^ +(\d+): (.{16}) LoadSeg: +([0-9a-f]+) CodeSeg: +([0-9a-f]+): *([0-9a-f]+) NumSecs: +(\d+) Alloc: +(\d+) ID: ([0-9A-F]+)$"), "dsxxxddx"),
+    ("mdt_entry", re.compile(r"^ +(\d+): (.{16}) Flag: +([0-9a-f]+) Start: +(\d+) NumSecs: +(\d+) Alloc: +(\d+) ID: ([0-9A-F]+)$"), "dsxdddx"),
+]
+
+
+def embr_values(kind, m, types):
+    return [kind] + [int(g, 16) if t == "x" else g.rstrip() if t == "s" else int(g)
+                     for g, t in zip(m.groups(), types)]
+
+
+def text_embr(text):
+    """The EMBR lines of each disk, as [kind, values...] lists keyed by "HDn"."""
+    found = {}
+    lines = None
+    for line in text.splitlines():
+        h = EMBR_HEAD.match(line)
+        if h:
+            lines = found.setdefault("HD" + h.group(1), [])
+            continue
+        if lines is None:
+            continue
+        if "BOOT SECTOR INFORMATION" in line or "GPT Found (HD" in line or MBR_HEAD.match(line):
+            lines = None
+            continue
+        for kind, pattern, types in EMBR_LINES:
+            m = pattern.match(line)
+            if m:
+                lines.append(embr_values(kind, m, types))
+                break
+    return found
+
+
+def json_embr(embr):
+    """The same lists from a disk's "embr" member, in the order the text prints them."""
+    if embr is None:
+        return None
+    x = lambda v: int(v, 16)
+    name = lambda n: masked(n.split("\0")[0])
+    out = [["header", embr["revision"], embr["min_sectors_per_track"], embr["sectors"],
+            embr["sector_size"]],
+           ["geometry", embr["last_cylinder"], embr["last_head"], embr["sectors_per_track"]]]
+    if embr["mpt"]:
+        t = embr["mpt"]
+        out.append(["mpt", t["revision"], t["entry_count"], x(t["flags"])])
+        out += [["mpt_entry", e["index"], name(e["name"]), x(e["flags"]), e["start_lba"],
+                 e["end_lba"], x(e["file_system_id"]), x(e["id"])] for e in t["entries"]]
+    if embr["mbft"]:
+        t = embr["mbft"]
+        out.append(["mbft", t["revision"], t["entry_count"]])
+        out += [["mbft_entry", e["index"], name(e["name"]), x(e["load_segment"]),
+                 x(e["code_segment"]), x(e["code_offset"]), e["sector_count"],
+                 e["allocated_bytes"], x(e["id"])] for e in t["entries"]]
+    if embr["mdt"]:
+        t = embr["mdt"]
+        out.append(["mdt", t["revision"], t["entry_count"]])
+        out += [["mdt_entry", e["index"], name(e["name"]), x(e["flags"]), e["start_lba"],
+                 e["sector_count"], e["allocated_bytes"], x(e["id"])] for e in t["entries"]]
+    return out
+
+
+def field_matches(value, text):
+    """Whether a decoder field of the document reads as `text` in the report."""
+    try:
+        if isinstance(value, list):  # reserved words, shown as hex numbers
+            return [int(v, 16) for v in value] == [int(t, 16) for t in text.split()]
+        if isinstance(value, int):
+            return int(text) == value
+        if value.startswith("0x") and re.fullmatch(r"0x[0-9A-F]+", value):
+            # the jump bytes stand as "EB 52 90"
+            digits = text[2:] if text.startswith("0x") else text.replace(" ", "")
+            return int(digits, 16) == int(value, 16)
+    except ValueError:
+        return False
+    return masked(value.split("\0")[0]) == text
+
+
+def text_fields(lines, i):
+    """The decoder lines after a BOOT SECTOR INFORMATION row: [(label, value)]."""
+    fields = []
+    while i < len(lines) and len(lines[i]) >= 32 and lines[i][30:32] == ": " \
+            and lines[i][:30].strip():
+        fields.append(lines[i][32:])
+        i += 1
+    return fields
+
+
+def fields_match(row, texts):
+    """The row's fields (and a FAT32 backup's, as "primary (backup)") against the text."""
+    fields = row.get("fields") or {}
+    backup = row.get("backup_fields")
+    if len(fields) != len(texts):
+        return False
+    for (key, value), text in zip(fields.items(), texts):
+        if backup is None or key not in backup:
+            if not field_matches(value, text):
+                return False
+            continue
+        # The backup's text is the last parenthesised part that fits both values.
+        if not any(text.endswith(")") and field_matches(value, text[:k]) and
+                   field_matches(backup[key], text[k + 2:-1])
+                   for k in range(len(text)) if text.startswith(" (", k)):
+            if not (key == "reserved_words" and field_matches(value, text)):
+                return False
+    return True
 
 
 def text_disks(text):
@@ -35,11 +148,12 @@ def text_disks(text):
     disk = None
     current = None  # the disk whose sections follow, up to the next MBR head
     in_chain = False
-    for line in text.splitlines():
+    lines = text.splitlines()
+    for n, line in enumerate(lines):
         m = MBR_HEAD.match(line)
         if m:
             disk = {"signature": "0x" + m.group(2), "rows": [], "geometry": None,
-                    "chain_rows": [], "chain_ends": [], "gpt": [], "boot": []}
+                    "chain_rows": [], "chain_ends": [], "gpt": [], "boot": [], "fields": []}
             disks["HD" + m.group(1)] = disk
             current = disk
             in_chain = False
@@ -54,9 +168,11 @@ def text_disks(text):
             if b:
                 current["boot"].append([int(b.group(1), 16), int(b.group(2)), int(b.group(3)),
                                         int(b.group(4), 16) if b.group(4) else 0])
+                current["fields"].append(text_fields(lines, n + 1))
                 continue
             if line.startswith("Error reading LBA "):
                 current["boot"].append(["error", int(line.split()[-1])])
+                current["fields"].append([])
                 continue
         if disk is None:
             continue
@@ -109,6 +225,7 @@ def check(name, program, disks, args, validator):
     for error in validator.iter_errors(doc):
         problems.append("schema: %s at %s" % (error.message, "/".join(map(str, error.path))))
     expected = text_disks(text)
+    embr_text = text_embr(text)
     got = {d["name"]: d for d in doc["disks"]}
     mbr_names = sorted(n for n, d in got.items() if d["mbr"] is not None)
     if mbr_names != sorted(expected):
@@ -160,6 +277,15 @@ def check(name, program, disks, args, validator):
                 for r in disk["boot_sectors"]]
         if boot != facts["boot"]:
             problems.append("%s: boot rows %s, text %s" % (hd, boot, facts["boot"]))
+        decoded = [r for r in disk["boot_sectors"] if not r["read_error"]]
+        for r, texts in zip(decoded, [f for f, b in zip(facts["fields"], facts["boot"])
+                                      if b[0] != "error"]):
+            if not fields_match(r, texts):
+                problems.append("%s: fields of the %s row at LBA %d %s, text %s" %
+                                (hd, r["decoder"], r["lba"], r["fields"], texts))
+        if json_embr(disk["embr"]) != embr_text.get(hd):
+            problems.append("%s: EMBR %s, text %s" % (hd, json_embr(disk["embr"]),
+                                                     embr_text.get(hd)))
     for p in problems:
         print("%s: %s" % (name, p))
     print("%s: %d disks, %d checked against the text%s" %

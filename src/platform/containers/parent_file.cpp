@@ -30,4 +30,18 @@ std::string FindParentFile(const std::string& childPath, const std::string& reco
   return IsFile(beside) ? beside.string() : std::string();
 }
 
+std::string LocateParent(const std::string& childPath, const std::string& recorded, int depth,
+                         const ParentWords& words, std::string& error) {
+  std::string parentPath = FindParentFile(childPath, recorded);
+  if (parentPath.empty()) {
+    error = std::string(words.noun) + " \"" + recorded + "\"" + words.notFound;
+    return {};
+  }
+  if (depth + 1 > kMaxParentDepth) {
+    error = "more than " + std::to_string(kMaxParentDepth) + " " + words.plural + " (a loop?)";
+    return {};
+  }
+  return parentPath;
+}
+
 }  // namespace disklens

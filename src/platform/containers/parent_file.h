@@ -14,4 +14,32 @@ inline constexpr int kMaxParentDepth = 16;
 // child; empty when neither exists.
 std::string FindParentFile(const std::string& childPath, const std::string& recorded);
 
+// How a format names its parent in what it says: qcow2 a "backing file",
+// VHD, VHDX and VMDK a "parent".
+struct ParentWords {
+  const char* noun;      // before the recorded name and before the parent's path
+  const char* notFound;  // after the recorded name in quotes
+  const char* plural;    // "more than 16 ..."
+};
+
+// The parent's file as FindParentFile finds it for a child at `depth`; empty,
+// with `error` set, when it is not there or would be deeper than kMaxParentDepth.
+std::string LocateParent(const std::string& childPath, const std::string& recorded, int depth,
+                         const ParentWords& words, std::string& error);
+
+// Opens the parent of a child at `depth` with the format's own `open` (path,
+// depth, error), one level deeper; null, with `error` set, when it is not
+// there, too deep or does not open (the reason of `open` behind the parent's
+// name).
+template <typename Open>
+auto OpenParent(const std::string& childPath, const std::string& recorded, int depth,
+                const ParentWords& words, Open open, std::string& error)
+    -> decltype(open(childPath, depth, error)) {
+  const std::string parentPath = LocateParent(childPath, recorded, depth, words, error);
+  if (parentPath.empty()) return nullptr;
+  auto parent = open(parentPath, depth + 1, error);
+  if (parent == nullptr) error = std::string(words.noun) + " " + parentPath + ": " + error;
+  return parent;
+}
+
 }  // namespace disklens

@@ -130,6 +130,8 @@ class QcowSource : public ImageSource {
   std::uint64_t size_;
 };
 
+constexpr ParentWords kBackingFile{"backing file", " not found beside the image", "backing files"};
+
 std::unique_ptr<QcowSource> Open(const std::string& path, int depth, std::string& error) {
   libqcow_file_t* file = nullptr;
   libqcow_error_t* e = nullptr;
@@ -174,20 +176,8 @@ std::unique_ptr<QcowSource> Open(const std::string& path, int depth, std::string
       return nullptr;
     }
     name.resize(name.find('\0'));
-    const std::string parentPath = FindParentFile(path, name);
-    if (parentPath.empty()) {
-      error = "backing file \"" + name + "\" not found beside the image";
-      return nullptr;
-    }
-    if (depth + 1 > kMaxParentDepth) {
-      error = "more than " + std::to_string(kMaxParentDepth) + " backing files (a loop?)";
-      return nullptr;
-    }
-    std::unique_ptr<QcowSource> parent = Open(parentPath, depth + 1, error);
-    if (parent == nullptr) {
-      error = "backing file " + parentPath + ": " + error;
-      return nullptr;
-    }
+    std::unique_ptr<QcowSource> parent = OpenParent(path, name, depth, kBackingFile, Open, error);
+    if (parent == nullptr) return nullptr;
     if (libqcow_file_set_parent_file(file, parent->File(), &e) != 1) {
       error = Message(e, "unable to use the backing file");
       return nullptr;

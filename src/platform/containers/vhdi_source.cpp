@@ -61,6 +61,9 @@ class VhdiSource : public ImageSource {
   std::uint32_t sectorSize_;
 };
 
+constexpr ParentWords kParent{"parent", " of the differencing image not found beside it",
+                              "parent images"};
+
 std::unique_ptr<VhdiSource> Open(const std::string& path, int depth, std::string& error) {
   libvhdi_file_t* file = nullptr;
   libvhdi_error_t* e = nullptr;
@@ -107,20 +110,8 @@ std::unique_ptr<VhdiSource> Open(const std::string& path, int depth, std::string
     error = "a differencing image that names no parent";
     return nullptr;
   }
-  const std::string parentPath = FindParentFile(path, name);
-  if (parentPath.empty()) {
-    error = "parent \"" + name + "\" of the differencing image not found beside it";
-    return nullptr;
-  }
-  if (depth + 1 > kMaxParentDepth) {
-    error = "more than " + std::to_string(kMaxParentDepth) + " parent images (a loop?)";
-    return nullptr;
-  }
-  std::unique_ptr<VhdiSource> parent = Open(parentPath, depth + 1, error);
-  if (parent == nullptr) {
-    error = "parent " + parentPath + ": " + error;
-    return nullptr;
-  }
+  std::unique_ptr<VhdiSource> parent = OpenParent(path, name, depth, kParent, Open, error);
+  if (parent == nullptr) return nullptr;
   if (libvhdi_file_set_parent_file(file, parent->File(), &e) != 1) {
     error = Message(e, "unable to use the parent image");
     return nullptr;

@@ -104,6 +104,8 @@ bool ExtentsAreFiles(libvmdk_handle_t* handle, const std::filesystem::path& dir,
   return true;
 }
 
+constexpr ParentWords kParent{"parent", " of the image not found beside it", "parent images"};
+
 std::unique_ptr<VmdkSource> Open(const std::string& path, int depth, std::string& error) {
   libvmdk_handle_t* handle = nullptr;
   libvmdk_error_t* e = nullptr;
@@ -146,20 +148,8 @@ std::unique_ptr<VmdkSource> Open(const std::string& path, int depth, std::string
     return nullptr;
   }
   name.resize(name.find('\0') == std::string::npos ? name.size() : name.find('\0'));
-  const std::string parentPath = FindParentFile(path, name);
-  if (parentPath.empty()) {
-    error = "parent \"" + name + "\" of the image not found beside it";
-    return nullptr;
-  }
-  if (depth + 1 > kMaxParentDepth) {
-    error = "more than " + std::to_string(kMaxParentDepth) + " parent images (a loop?)";
-    return nullptr;
-  }
-  std::unique_ptr<VmdkSource> parent = Open(parentPath, depth + 1, error);
-  if (parent == nullptr) {
-    error = "parent " + parentPath + ": " + error;
-    return nullptr;
-  }
+  std::unique_ptr<VmdkSource> parent = OpenParent(path, name, depth, kParent, Open, error);
+  if (parent == nullptr) return nullptr;
   if (libvmdk_handle_set_parent_handle(handle, parent->Handle(), &e) != 1) {
     error = Message(e, "unable to use the parent image");
     return nullptr;
