@@ -18,7 +18,8 @@ ByteView PlaceFat32Backup(ReportState& state, const BootTarget& row, ByteView pr
   const std::size_t room = primary.size > kBackupAreaSize ? primary.size : kBackupAreaSize;
   if (offset + room > kWorkBufferSize) return ByteView{};  // sectors no disk has
   std::uint8_t* area = state.workBuffer + offset;
-  std::memset(area, 0, room);
+  // Nothing reads the area but through the view returned, which covers only
+  // what is written into it below: it is cleared when it is shown as zeros.
 
   const std::uint16_t number = primary.U16(kBackupNumberOffset);
   if (number == kNoBackup) {
