@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "bootsector/fat32_backup.h"
+#include "layout/boot_sector.h"
 
 namespace disklens {
 
@@ -15,7 +16,8 @@ BootDecoder DecoderFor(std::uint8_t fileSystemId, ByteView sector) {
       return BootDecoder::kFat;
     case 0x07: case 0x17:
       // Only the mark decides: exFAT, HPFS and others share these IDs.
-      return sector.Matches(3, "NTFS", 4) ? BootDecoder::kNtfs : BootDecoder::kFat;
+      return sector.Matches(boot_sector::kOemName, "NTFS", 4) ? BootDecoder::kNtfs
+                                                               : BootDecoder::kFat;
     case 0x0B: case 0x0C: case 0x1B: case 0x1C:
       return BootDecoder::kFat32;
     case 0xDA:

@@ -2,12 +2,15 @@
 
 #include <cstring>
 
+#include "layout/boot_sector.h"
 #include "layout/mbr.h"
 #include "text/ascii.h"
 
 namespace disklens {
 
 namespace {
+
+namespace bs = boot_sector;
 
 // The first `length` bytes of a view (all of it when shorter).
 ByteView Prefix(ByteView view, std::size_t length) {
@@ -48,42 +51,46 @@ bool HasBootSignature(ByteView sector) {
 }
 
 bool IsMarkedAsMbr(ByteView sector) {
-  // The mark may start anywhere from 0x130 to 0x1B0, so the area is 136 bytes.
-  return sector.Has(0x1C, 4) && sector.U32(0x1C) == 0 &&
-         ContainsBytes(Prefix(sector.From(0x130), 136), "MBR-help", 8);
+  return sector.Has(bs::kHiddenSectors, 4) && sector.U32(bs::kHiddenSectors) == 0 &&
+         ContainsBytes(Prefix(sector.From(bs::kMbrHelpArea), bs::kMbrHelpAreaSize), "MBR-help", 8);
 }
 
-bool IsNtfsBootSector(ByteView sector) { return MatchesAnyCase(sector, 3, "NTFS", 4); }
+bool IsNtfsBootSector(ByteView sector) { return MatchesAnyCase(sector, bs::kOemName, "NTFS", 4); }
 
 bool IsFat32BootSector(ByteView sector) {
-  return MatchesAnyCase(sector, 0x52, "FAT", 3) && !IsMarkedAsMbr(sector);
+  return MatchesAnyCase(sector, bs::kFat32FileSystemType, "FAT", 3) && !IsMarkedAsMbr(sector);
 }
 
-bool IsBitLockerBootSector(ByteView sector) { return sector.Matches(3, "-FVE-FS-", 8); }
+bool IsBitLockerBootSector(ByteView sector) { return sector.Matches(bs::kOemName, "-FVE-FS-", 8); }
 
 bool IsFatBootSector(ByteView sector) {
-  const bool fatText = MatchesAnyCase(sector, 0x36, "FAT", 3);
-  const bool fatShape = sector.Has(0x15, 1) && sector.U8(0x10) == 2 && sector.U8(0x15) >= 0xF0;
+  const bool fatText = MatchesAnyCase(sector, bs::kFat16FileSystemType, "FAT", 3);
+  const bool fatShape =
+      sector.Has(bs::kMedia, 1) && sector.U8(bs::kFatCount) == 2 && sector.U8(bs::kMedia) >= 0xF0;
   return (fatText || fatShape) && !IsMarkedAsMbr(sector);
 }
 
 bool IsGrubBootSector(ByteView sector) {
   // GRUB 2's boot.img jumps by 0x63 and names itself; GRUB Legacy's stage1
   // keeps its version 3.2 at 0x3E.
-  const bool grub2 = sector.Has(0, 2) && sector.U8(0) == 0xEB && sector.U8(1) == 0x63 &&
+  const bool grub2 = sector.Has(bs::kJump, 2) && sector.U8(bs::kJump) == 0xEB &&
+                     sector.U8(bs::kJump + 1) == 0x63 &&
                      ContainsBytes(Prefix(sector, 511), "GRUB", 4);
-  const bool legacy = sector.Has(0x3E, 2) && sector.U16(0x3E) == 0x0203;
+  const bool legacy =
+      sector.Has(bs::kGrubLegacyVersion, 2) && sector.U16(bs::kGrubLegacyVersion) == 0x0203;
   return grub2 || legacy;
 }
 
-bool IsLiloBootSector(ByteView sector) { return sector.Matches(6, "LILO", 4); }
+bool IsLiloBootSector(ByteView sector) { return sector.Matches(bs::kLiloMark, "LILO", 4); }
 
 bool IsSyslinuxBootSector(ByteView sector) {
-  return HasBootSignature(sector) && sector.Matches(3, "SYSLINUX", 8);
+  return HasBootSignature(sector) && sector.Matches(bs::kOemName, "SYSLINUX", 8);
 }
 
-bool IsRefsBootSector(ByteView sector) { return sector.Matches(3, "ReFS\0\0\0\0", 8); }
+bool IsRefsBootSector(ByteView sector) { return sector.Matches(bs::kOemName, "ReFS\0\0\0\0", 8); }
 
-bool IsExfatBootSector(ByteView sector) { return MatchesAnyCase(sector, 3, "EXFAT   ", 8); }
+bool IsExfatBootSector(ByteView sector) {
+  return MatchesAnyCase(sector, bs::kOemName, "EXFAT   ", 8);
+}
 
 }  // namespace disklens

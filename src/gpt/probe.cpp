@@ -4,15 +4,17 @@
 #include "gpt/probe_kinds.h"
 #include "gpt/probe_sector.h"
 #include "gpt/superblocks.h"
+#include "layout/boot_sector.h"
+#include "layout/superblocks.h"
 
 namespace disklens {
 
 namespace {
 
-constexpr std::uint64_t kIsoDescriptorLba = 16;
+constexpr std::uint64_t kIsoDescriptorLba = iso9660::kDescriptorLba;
 
 std::int32_t JumpingBootSectorKind(ByteView sector) {
-  const std::uint8_t jump = sector.U8(0);
+  const std::uint8_t jump = sector.U8(boot_sector::kJump);
   if (jump != 0xE9 && jump != 0xEB) return kKindNothing;
   // NTFS first, so that a sector naming both NTFS and FAT is NTFS.
   if (IsNtfsBootSector(sector)) return kKindNtfs;
@@ -87,7 +89,7 @@ ProbeResult ProbePartition(DiskDevice* disk, std::uint64_t lba) {
     // Only a sector actually read is looked at: an unreadable LBA 16 is no CD.
     ByteView descriptor;
     if (ReadProbeSector(disk, kIsoDescriptorLba, 0, buffer, descriptor) &&
-        descriptor.Matches(1, "CD001", 5)) {
+        descriptor.Matches(iso9660::kStandardIdentifier, "CD001", 5)) {
       kind = kKindIso9660;
     }
   }

@@ -19,12 +19,8 @@ namespace disklens {
 namespace {
 
 std::string Message(libqcow_error_t* error, const char* fallback) {
-  char text[4096] = "";
-  if (error != nullptr) {
-    libqcow_error_backtrace_sprint(error, text, sizeof text);
-    libqcow_error_free(&error);
-  }
-  return LibraryMessage("libqcow", text, fallback);
+  return TakeLibraryError("libqcow", error, fallback, libqcow_error_backtrace_sprint,
+                          libqcow_error_free);
 }
 
 // libqcow copies a whole cluster out of the block it read even where the file
@@ -107,20 +103,14 @@ class QcowSource : public ImageSource {
 
   bool ReadAt(std::uint64_t offset, void* buffer, std::size_t bytes, std::size_t& done,
               std::string& error) override {
-    done = 0;
-    auto* p = static_cast<std::uint8_t*>(buffer);
-    while (done < bytes && offset + done < size_) {
-      libqcow_error_t* e = nullptr;
-      const ssize_t n = libqcow_file_read_buffer_at_offset(
-          file_, p + done, bytes - done, static_cast<off64_t>(offset + done), &e);
-      if (n < 0) {
-        error = Message(e, "read failed");
-        return false;
-      }
-      if (n == 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return ReadInPieces(size_, offset, buffer, bytes, done, error,
+                        [this](std::uint8_t* to, std::size_t count, off64_t at, std::string& why) {
+                          libqcow_error_t* e = nullptr;
+                          const ssize_t n =
+                              libqcow_file_read_buffer_at_offset(file_, to, count, at, &e);
+                          if (n < 0) why = Message(e, "read failed");
+                          return n;
+                        });
   }
 
  private:

@@ -12,12 +12,8 @@ namespace disklens {
 namespace {
 
 std::string Message(libvhdi_error_t* error, const char* fallback) {
-  char text[4096] = "";
-  if (error != nullptr) {
-    libvhdi_error_backtrace_sprint(error, text, sizeof text);
-    libvhdi_error_free(&error);
-  }
-  return LibraryMessage("libvhdi", text, fallback);
+  return TakeLibraryError("libvhdi", error, fallback, libvhdi_error_backtrace_sprint,
+                          libvhdi_error_free);
 }
 
 class VhdiSource : public ImageSource {
@@ -38,20 +34,14 @@ class VhdiSource : public ImageSource {
 
   bool ReadAt(std::uint64_t offset, void* buffer, std::size_t bytes, std::size_t& done,
               std::string& error) override {
-    done = 0;
-    auto* p = static_cast<std::uint8_t*>(buffer);
-    while (done < bytes && offset + done < size_) {
-      libvhdi_error_t* e = nullptr;
-      const ssize_t n = libvhdi_file_read_buffer_at_offset(
-          file_, p + done, bytes - done, static_cast<off64_t>(offset + done), &e);
-      if (n < 0) {
-        error = Message(e, "read failed");
-        return false;
-      }
-      if (n == 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return ReadInPieces(size_, offset, buffer, bytes, done, error,
+                        [this](std::uint8_t* to, std::size_t count, off64_t at, std::string& why) {
+                          libvhdi_error_t* e = nullptr;
+                          const ssize_t n =
+                              libvhdi_file_read_buffer_at_offset(file_, to, count, at, &e);
+                          if (n < 0) why = Message(e, "read failed");
+                          return n;
+                        });
   }
 
  private:

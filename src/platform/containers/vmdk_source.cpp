@@ -15,12 +15,8 @@ namespace disklens {
 namespace {
 
 std::string Message(libvmdk_error_t* error, const char* fallback) {
-  char text[4096] = "";
-  if (error != nullptr) {
-    libvmdk_error_backtrace_sprint(error, text, sizeof text);
-    libvmdk_error_free(&error);
-  }
-  return LibraryMessage("libvmdk", text, fallback);
+  return TakeLibraryError("libvmdk", error, fallback, libvmdk_error_backtrace_sprint,
+                          libvmdk_error_free);
 }
 
 class VmdkSource : public ImageSource {
@@ -41,20 +37,14 @@ class VmdkSource : public ImageSource {
 
   bool ReadAt(std::uint64_t offset, void* buffer, std::size_t bytes, std::size_t& done,
               std::string& error) override {
-    done = 0;
-    auto* p = static_cast<std::uint8_t*>(buffer);
-    while (done < bytes && offset + done < size_) {
-      libvmdk_error_t* e = nullptr;
-      const ssize_t n = libvmdk_handle_read_buffer_at_offset(
-          handle_, p + done, bytes - done, static_cast<off64_t>(offset + done), &e);
-      if (n < 0) {
-        error = Message(e, "read failed");
-        return false;
-      }
-      if (n == 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return ReadInPieces(size_, offset, buffer, bytes, done, error,
+                        [this](std::uint8_t* to, std::size_t count, off64_t at, std::string& why) {
+                          libvmdk_error_t* e = nullptr;
+                          const ssize_t n =
+                              libvmdk_handle_read_buffer_at_offset(handle_, to, count, at, &e);
+                          if (n < 0) why = Message(e, "read failed");
+                          return n;
+                        });
   }
 
  private:

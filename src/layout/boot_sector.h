@@ -1,0 +1,26 @@
+// Where the marks that the content probe looks for lie in a boot sector: a few
+// fields of the BIOS parameter block (the decoders' field tables in
+// bootsector/boot_fields.cpp give them all) and the marks of boot loaders.
+#pragma once
+
+#include <cstddef>
+
+namespace disklens {
+
+namespace boot_sector {
+inline constexpr std::size_t kJump = 0;                 // u8 0xEB or 0xE9, then its target
+inline constexpr std::size_t kOemName = 3;              // 8 bytes: "NTFS    ", "-FVE-FS-", ...
+inline constexpr std::size_t kLiloMark = 6;             // "LILO"
+inline constexpr std::size_t kFatCount = 0x10;          // u8
+inline constexpr std::size_t kMedia = 0x15;             // u8: 0xF0 and above
+inline constexpr std::size_t kHiddenSectors = 0x1C;     // u32
+inline constexpr std::size_t kFat16FileSystemType = 0x36;  // 8 bytes: "FAT12   ", "FAT16   "
+inline constexpr std::size_t kGrubLegacyVersion = 0x3E;    // u16: 0x0203 for 3.2
+inline constexpr std::size_t kFat32FileSystemType = 0x52;  // 8 bytes: "FAT32   "
+// A boot sector marked as an MBR holds "MBR-help" starting somewhere in
+// 0x130 to 0x1B0.
+inline constexpr std::size_t kMbrHelpArea = 0x130;
+inline constexpr std::size_t kMbrHelpAreaSize = 136;
+}  // namespace boot_sector
+
+}  // namespace disklens
