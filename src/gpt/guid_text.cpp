@@ -57,7 +57,8 @@ std::int32_t FormatGuid(char* out, std::uint32_t outSize, const std::uint8_t* so
   if (outSize < 39) return 0;
   // For each byte of the source, where its two digits go: the first three
   // groups are little-endian.
-  static constexpr std::uint8_t kAt[16] = {7, 5, 3, 1, 12, 10, 17, 15, 20, 22, 25, 27, 29, 31, 33, 35};
+  static constexpr std::uint8_t kAt[16] = {7,  5,  3,  1,  12, 10, 17, 15,
+                                           20, 22, 25, 27, 29, 31, 33, 35};
   static constexpr auto kPairs = [] {
     std::array<char, 512> pairs{};
     constexpr char kDigits[] = "0123456789ABCDEF";
@@ -67,7 +68,8 @@ std::int32_t FormatGuid(char* out, std::uint32_t outSize, const std::uint8_t* so
     }
     return pairs;
   }();
-  static constexpr char kFrame[] = "{" "--------" "-" "----" "-" "----" "-" "----" "-" "------------" "}";
+  static constexpr char kFrame[] =
+      "{" "--------" "-" "----" "-" "----" "-" "----" "-" "------------" "}";
   static_assert(sizeof kFrame == 39);
   std::memcpy(out, kFrame, sizeof kFrame);
   for (std::size_t i = 0; i < 16; ++i) std::memcpy(out + kAt[i], kPairs.data() + 2 * source[i], 2);

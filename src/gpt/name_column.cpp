@@ -60,7 +60,10 @@ std::string FitNameColumn(const char* text) {
     // nothing else.
     if (*s >= 0x20 && *s < 0x7F) {
       const unsigned char* run = s;
-      while (*run >= 0x20 && *run < 0x7F && columns + static_cast<std::size_t>(run - s) < kNameColumnWidth) ++run;
+      while (*run >= 0x20 && *run < 0x7F &&
+             columns + static_cast<std::size_t>(run - s) < kNameColumnWidth) {
+        ++run;
+      }
       if (run == s) break;  // the column is full
       out.append(reinterpret_cast<const char*>(s), static_cast<std::size_t>(run - s));
       columns += static_cast<std::size_t>(run - s);

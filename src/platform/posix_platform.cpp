@@ -222,10 +222,12 @@ bool PosixPlatform::CloseHandle(Handle handle) {
 }
 
 void* PosixPlatform::VirtualAlloc(std::size_t size) {
-  const std::size_t rounded = size == 0 ? kPageSize : (size + kPageSize - 1) / kPageSize * kPageSize;
+  const std::size_t rounded =
+      size == 0 ? kPageSize : (size + kPageSize - 1) / kPageSize * kPageSize;
   // Pages of their own, as VirtualAlloc's are: they come zeroed, and a run
   // past the end meets no other allocation.
-  void* const p = ::mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* const p =
+      ::mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) {
     Fail(kErrorNotEnoughMemory);
     return nullptr;

@@ -22,7 +22,15 @@ namespace disklens {
 
 namespace text_format {
 
-enum class Conversion : std::uint8_t { kNone, kSigned, kUnsigned, kLowerHex, kUpperHex, kString, kChar };
+enum class Conversion : std::uint8_t {
+  kNone,
+  kSigned,
+  kUnsigned,
+  kLowerHex,
+  kUpperHex,
+  kString,
+  kChar
+};
 
 // Why a format was refused.
 enum class FormatError : std::uint8_t {
@@ -45,7 +53,8 @@ inline constexpr std::size_t kMaxNumber = 24;
 // How far past the end of what it leaves a piece's fixed-size stores may
 // write: a left-aligned field stores its whole width of spaces after the text.
 inline constexpr std::size_t kStoreOverrun = kMaxWidth;
-static_assert(kStoreOverrun >= kMaxWidth, "a left-aligned field stores up to its width past its text");
+static_assert(kStoreOverrun >= kMaxWidth,
+              "a left-aligned field stores up to its width past its text");
 static_assert(kMaxNumber >= 21, "a 64-bit number with its sign");
 
 struct Piece {
@@ -309,7 +318,7 @@ template <typename PutDigits>
     case Conversion::kSigned: {
       const std::int64_t value =
           longLong ? static_cast<std::int64_t>(bits)
-                   : static_cast<std::int64_t>(static_cast<std::int32_t>(static_cast<std::uint32_t>(bits)));
+                   : std::int64_t{static_cast<std::int32_t>(static_cast<std::uint32_t>(bits))};
       // Negated in the unsigned type, so that the most negative value is safe.
       const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value)
                                                 : static_cast<std::uint64_t>(value);
@@ -486,7 +495,8 @@ template <std::size_t N, typename... Args>
                                                    const Args&... args) {
   static_assert(sizeof...(Args) == N);
   std::array<std::size_t, N + 1> lengths{};
-  const std::size_t room = f.fixedRoom + MeasureStrings<N>(lengths, std::make_index_sequence<N>{}, args...);
+  const std::size_t room =
+      f.fixedRoom + MeasureStrings<N>(lengths, std::make_index_sequence<N>{}, args...);
   if (!out.MakeRoom(room)) {
     AppendPieceByPiece(out, f, lengths, args...);
     return;

@@ -290,7 +290,8 @@ static_assert(Printable<"%u %llu %s %c %-30s %08X %2x %i %d", unsigned, unsigned
                         const char*, int, const char*, unsigned, unsigned, int, int>);
 static_assert(Printable<"no conversion at all">);
 static_assert(Printable<"%u %X %c %d", std::uint8_t, std::uint16_t, char, short>);
-static_assert(Printable<"%llu", std::uint64_t> == std::is_same_v<std::uint64_t, unsigned long long>);
+static_assert(Printable<"%llu", std::uint64_t> ==
+              std::is_same_v<std::uint64_t, unsigned long long>);
 
 // Floating point, pointers and "*" went to the C library once; they are refused now.
 TEST(TextFormatTest, ConversionsLeftToTheLibrary) {
@@ -452,11 +453,11 @@ TEST(TextFormatTest, RandomConversions) {
     bool ok = true;
     if (!taken) {
       // Given the argument type its length asks for, as printf would be.
-      const bool refused = !integer                ? Refused<const char*>(format) && Refused<int>(format)
-                           : ll                    ? Refused<long long>(format)
-                           : length == "l"         ? Refused<long>(format)
-                           : length == "z"         ? Refused<std::size_t>(format)
-                                                   : Refused<int>(format);
+      const bool refused = !integer        ? Refused<const char*>(format) && Refused<int>(format)
+                           : ll            ? Refused<long long>(format)
+                           : length == "l" ? Refused<long>(format)
+                           : length == "z" ? Refused<std::size_t>(format)
+                                           : Refused<int>(format);
       EXPECT_TRUE(refused) << "format \"" << format << "\" taken";
       ok = refused;
     } else {
