@@ -475,6 +475,7 @@ template <std::size_t N, typename... Args, std::size_t... I>
 [[gnu::always_inline]] inline std::size_t MeasureStrings(std::array<std::size_t, N + 1>& lengths,
                                                          std::index_sequence<I...>,
                                                          const Args&... args) {
+  lengths[N] = 0;  // the text after the last conversion has no argument
   return (std::size_t{0} + ... + (lengths[I] = TextLength(args)));
 }
 
@@ -494,11 +495,16 @@ template <std::size_t N, typename... Args>
 [[gnu::always_inline]] inline void AppendFormatted(TextBuffer& out, const ParsedFormat<N>& f,
                                                    const Args&... args) {
   static_assert(sizeof...(Args) == N);
-  std::array<std::size_t, N + 1> lengths{};
+  std::array<std::size_t, N + 1> lengths;  // every one set by MeasureStrings
   const std::size_t room =
       f.fixedRoom + MeasureStrings<N>(lengths, std::make_index_sequence<N>{}, args...);
   if (!out.MakeRoom(room)) {
-    AppendPieceByPiece(out, f, lengths, args...);
+    // A copy made field by field here, so that the fast path above keeps
+    // the pieces as constants and stores no copy of them.
+    ParsedFormat<N> copy;
+    copy.text = f.text;
+    for (std::size_t i = 0; i <= N; ++i) copy.pieces[i] = f.pieces[i];
+    AppendPieceByPiece(out, copy, lengths, args...);
     return;
   }
   out.Commit(PutPieces(out.Cursor(), f, lengths, std::make_index_sequence<N>{}, args...));
