@@ -23,9 +23,9 @@ std::string Name(ByteView slot) {
   constexpr auto kUnits = static_cast<std::size_t>(kGptNameUnits);
   std::uint16_t units[kUnits];
   std::size_t count = 0;
-  while (count < kUnits && slot.U16(kEntryName + 2 * count) != 0) {
+  for (; count < kUnits; ++count) {
     units[count] = slot.U16(kEntryName + 2 * count);
-    ++count;
+    if (units[count] == 0) break;
   }
   return Utf16Text(units, count);
 }

@@ -2,26 +2,15 @@
 
 #include <cstdio>
 
+#include "platform/utf8.h"
+
 namespace disklens {
 
 namespace {
 
 void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+  char bytes[4];
+  out.append(bytes, static_cast<std::size_t>(EncodeUtf8(cp, bytes)));
 }
 
 constexpr std::uint32_t kReplacement = 0xFFFD;
@@ -60,12 +49,6 @@ void AppendFixedHex(std::string& out, std::uint64_t value, int digits) {
     *--d = "0123456789ABCDEF"[value & 0xF];
   out += "0x";
   out.append(d, text + sizeof text);
-}
-
-std::string FixedHex(std::uint64_t value, int digits) {
-  std::string out;
-  AppendFixedHex(out, value, digits);
-  return out;
 }
 
 std::string IsoLocalTime(int year, int month, int day, int hour, int minute, int second) {

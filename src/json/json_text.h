@@ -14,9 +14,8 @@ std::string Latin1Text(const std::uint8_t* bytes, std::size_t length);
 // UTF-16LE code units in UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string Utf16Text(const std::uint16_t* units, std::size_t count);
 
-// "0x" and `digits` upper-case hex digits (more when the value needs them).
-std::string FixedHex(std::uint64_t value, int digits);
-// The same, appended to `out`.
+// Appends "0x" and `digits` upper-case hex digits (more when the value needs
+// them, 16 at most) to `out`.
 void AppendFixedHex(std::string& out, std::uint64_t value, int digits);
 
 // "2026-12-07T23:30:05", the local time without a zone, as ISO 8601 allows.

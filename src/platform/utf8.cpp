@@ -2,6 +2,29 @@
 
 namespace disklens {
 
+std::int32_t EncodeUtf8(std::uint32_t cp, char out[4]) {
+  if (cp < 0x80) {
+    out[0] = static_cast<char>(cp);
+    return 1;
+  }
+  if (cp < 0x800) {
+    out[0] = static_cast<char>(0xC0 | (cp >> 6));
+    out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  if (cp < 0x10000) {
+    out[0] = static_cast<char>(0xE0 | (cp >> 12));
+    out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 3;
+  }
+  out[0] = static_cast<char>(0xF0 | (cp >> 18));
+  out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+  out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+  out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+  return 4;
+}
+
 std::int32_t Utf16ToUtf8(const std::uint16_t* src, std::int32_t srcUnits, char* dst,
                          std::int32_t dstSize) {
   if (src == nullptr || dst == nullptr || srcUnits <= 0 || dstSize <= 0) return 0;
@@ -20,29 +43,10 @@ std::int32_t Utf16ToUtf8(const std::uint16_t* src, std::int32_t srcUnits, char* 
     } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
       return 0;
     }
-    unsigned char bytes[4];
-    std::int32_t n;
-    if (cp < 0x80) {
-      bytes[0] = static_cast<unsigned char>(cp);
-      n = 1;
-    } else if (cp < 0x800) {
-      bytes[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
-      bytes[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-      n = 2;
-    } else if (cp < 0x10000) {
-      bytes[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
-      bytes[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-      bytes[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-      n = 3;
-    } else {
-      bytes[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
-      bytes[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
-      bytes[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-      bytes[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-      n = 4;
-    }
+    char bytes[4];
+    const std::int32_t n = EncodeUtf8(cp, bytes);
     if (out + n > dstSize) return 0;
-    for (std::int32_t k = 0; k < n; ++k) dst[out + k] = static_cast<char>(bytes[k]);
+    for (std::int32_t k = 0; k < n; ++k) dst[out + k] = bytes[k];
     out += n;
   }
   return out;

@@ -41,6 +41,15 @@ TEST(ParentFile, RecordedNameBesideTheChildOrItsLastComponent) {
   EXPECT_EQ(FindParentFile(child, "C:\\VMs\\"), "");
 }
 
+TEST(ParentFile, ALibrarysNameEndsAtItsFirstNulOrKeepsAllWithoutOne) {
+  std::string terminated("base.qcow2\0\0", 12);
+  CutAtNul(terminated);
+  EXPECT_EQ(terminated, "base.qcow2");
+  std::string whole = "base.qcow2";  // no NUL in the size the library gave
+  CutAtNul(whole);
+  EXPECT_EQ(whole, "base.qcow2");
+}
+
 TEST(ParentFile, OpenParentOneLevelDeeperOrSaysWhyNotInTheFormatsWords) {
   test::TempDir dir;
   ASSERT_TRUE(dir.Ok());

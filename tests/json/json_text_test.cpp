@@ -23,6 +23,11 @@ TEST(JsonText, Utf16NamesDecodePairsAndReplaceLoneSurrogates) {
 }
 
 TEST(JsonText, FixedHexPadsAndNeverCuts) {
+  const auto FixedHex = [](std::uint64_t value, int digits) {
+    std::string out;
+    AppendFixedHex(out, value, digits);
+    return out;
+  };
   EXPECT_EQ(FixedHex(0xC, 2), "0x0C");
   EXPECT_EQ(FixedHex(0x8000000000000000ull, 16), "0x8000000000000000");
   EXPECT_EQ(FixedHex(0x1234, 2), "0x1234");

@@ -14,6 +14,13 @@ inline constexpr int kMaxParentDepth = 16;
 // child; empty when neither exists.
 std::string FindParentFile(const std::string& childPath, const std::string& recorded);
 
+// A name as a library hands it over, in a buffer of the size it gave: the
+// text up to its first NUL, or all of it when there is none.
+inline void CutAtNul(std::string& name) {
+  const std::size_t end = name.find('\0');
+  if (end != std::string::npos) name.resize(end);
+}
+
 // How a format names its parent in what it says: qcow2 a "backing file",
 // VHD, VHDX and VMDK a "parent".
 struct ParentWords {

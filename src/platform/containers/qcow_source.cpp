@@ -165,7 +165,7 @@ std::unique_ptr<QcowSource> Open(const std::string& path, int depth, std::string
       error = Message(e, "unable to read the backing file name");
       return nullptr;
     }
-    name.resize(name.find('\0'));
+    CutAtNul(name);
     std::unique_ptr<QcowSource> parent = OpenParent(path, name, depth, kBackingFile, Open, error);
     if (parent == nullptr) return nullptr;
     if (libqcow_file_set_parent_file(file, parent->File(), &e) != 1) {

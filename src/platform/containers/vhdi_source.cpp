@@ -93,7 +93,7 @@ std::unique_ptr<VhdiSource> Open(const std::string& path, int depth, std::string
                                               nameSize, &e) != 1) {
       name.clear();
     }
-    name.resize(name.find('\0') == std::string::npos ? name.size() : name.find('\0'));
+    CutAtNul(name);
   }
   if (e != nullptr) libvhdi_error_free(&e);
   if (name.empty()) {

@@ -79,7 +79,7 @@ bool ExtentsAreFiles(libvmdk_handle_t* handle, const std::filesystem::path& dir,
       libvmdk_extent_descriptor_free(&extent, nullptr);
     }
     if (e != nullptr) libvmdk_error_free(&e);
-    name.resize(name.find('\0') == std::string::npos ? name.size() : name.find('\0'));
+    CutAtNul(name);
     if (name.empty()) continue;
     const std::filesystem::path named(name);
     for (const std::filesystem::path& place :
@@ -137,7 +137,7 @@ std::unique_ptr<VmdkSource> Open(const std::string& path, int depth, std::string
     error = Message(e, "unable to read the parent file name");
     return nullptr;
   }
-  name.resize(name.find('\0') == std::string::npos ? name.size() : name.find('\0'));
+  CutAtNul(name);
   std::unique_ptr<VmdkSource> parent = OpenParent(path, name, depth, kParent, Open, error);
   if (parent == nullptr) return nullptr;
   if (libvmdk_handle_set_parent_handle(handle, parent->Handle(), &e) != 1) {
