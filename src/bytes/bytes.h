@@ -1,4 +1,5 @@
-// Little-endian reads at byte offsets of data that was actually read.
+// Little-endian reads at byte offsets of data that was actually read (and the
+// few big-endian ones that container footers need).
 // Every getter checks the offset against the length of the view; a value that
 // would reach past it reads as 0, so no caller can see bytes it did not read.
 #pragma once
@@ -42,6 +43,17 @@ struct ByteView {
     if (!Has(offset, 8)) return 0;
     return static_cast<std::uint64_t>(U32(offset)) |
            (static_cast<std::uint64_t>(U32(offset + 4)) << 32);
+  }
+  std::uint32_t U32Be(std::size_t offset) const {
+    if (!Has(offset, 4)) return 0;
+    return (static_cast<std::uint32_t>(data[offset]) << 24) |
+           (static_cast<std::uint32_t>(data[offset + 1]) << 16) |
+           (static_cast<std::uint32_t>(data[offset + 2]) << 8) |
+           static_cast<std::uint32_t>(data[offset + 3]);
+  }
+  std::uint64_t U64Be(std::size_t offset) const {
+    if (!Has(offset, 8)) return 0;
+    return (static_cast<std::uint64_t>(U32Be(offset)) << 32) | U32Be(offset + 4);
   }
 };
 

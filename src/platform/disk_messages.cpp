@@ -10,6 +10,12 @@ void DiskMessages::NotOpened(std::uint32_t index, const DiskSource& source, cons
                source.entry.c_str(), reason);
 }
 
+void DiskMessages::Note(std::uint32_t index, const DiskSource& source, const std::string& note) {
+  if (source.entry.empty() || !notes_.emplace(index, note).second) return;
+  std::fprintf(stderr, "disklens: HD%u: %s: %s\n", static_cast<unsigned>(index),
+               source.entry.c_str(), note.c_str());
+}
+
 void DiskMessages::Source(std::uint32_t index, const std::string& path, std::uint32_t sectorSize,
                           std::uint64_t bytes, const char* kind) {
   if (!sources_.insert(index).second) return;

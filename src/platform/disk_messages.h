@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "platform/disk_list.h"
 
@@ -17,6 +18,10 @@ class DiskMessages {
   // "disklens: HD<n>: <entry>: <reason>" for a DISKLENS_DISKS entry that did
   // not open; nothing for the system's own disks, which have no entry.
   void NotOpened(std::uint32_t index, const DiskSource& source, const char* reason);
+
+  // "disklens: HD<n>: <entry>: <note>" for an entry that opened, each note
+  // once for its disk.
+  void Note(std::uint32_t index, const DiskSource& source, const std::string& note);
 
   // The --verbose line "disklens: HD<n> = <path> (<s>-byte sectors, <b> bytes)",
   // with "<kind>, " before the sector size for a container ("a qcow2 image").
@@ -42,6 +47,7 @@ class DiskMessages {
   bool rawOpened_ = false;
   bool rawDenied_ = false;
   std::set<std::uint32_t> notOpened_;
+  std::set<std::pair<std::uint32_t, std::string>> notes_;
   std::set<std::uint32_t> sources_;
   std::set<std::uint32_t> denied_;
 };

@@ -4,10 +4,34 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace disklens {
 
-enum class ImageKind { kRaw, kVhd, kVhdx, kVmdk, kQcow, kEwf };
+enum class ImageKind {
+  kRaw,
+  // Read through the format's library.
+  kVhd,
+  kVhdx,
+  kVmdk,
+  kQcow,   // qcow2, versions 2 and 3
+  kQcow1,  // the first qcow format
+  kEwf,
+  // A dynamic VHD whose footer copy at the start is there but whose footer at
+  // the end is not: cut short, or damaged at its end.
+  kVhdFooterMissing,
+  // A fixed VHD whose footer is the 511 bytes that old tools wrote: its data
+  // is raw, read up to the size that footer gives.
+  kVhdOldFooter,
+  // Named and refused: formats disklens does not read.
+  kVdi,
+  kParallels,
+  kQed,
+  kUdif,
+  kBochs,
+  kCloop,
+  kAff,
+};
 
 // How many bytes of the start and of the end of a file DetectImageKind looks at.
 inline constexpr std::size_t kImageHeadBytes = 512;
@@ -20,5 +44,16 @@ ImageKind DetectImageKind(const std::uint8_t* head, std::size_t headSize, const 
 
 // "a VHDX image", "a qcow2 image"...: the format as a message names it.
 const char* ImageKindText(ImageKind kind);
+
+// A format that is told by its signature only to be refused.
+bool IsUnreadKind(ImageKind kind);
+
+// Why such a file is left out, with the command that makes it readable:
+// "a VirtualBox VDI image, which disklens does not read: convert it with ...".
+std::string UnreadKindReason(ImageKind kind);
+
+// The format whose usual file name `path` carries (".vmdk" names a VMDK
+// image), kRaw for any other name; letter case is ignored.
+ImageKind KindNamedBy(const std::string& path);
 
 }  // namespace disklens

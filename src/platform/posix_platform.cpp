@@ -18,6 +18,7 @@
 #include "platform/geometry_reply.h"
 #include "platform/posix_image_kind.h"
 #include "platform/utf8.h"
+#include "platform/vhd_footer.h"
 
 namespace disklens {
 
@@ -92,14 +93,33 @@ void PosixPlatform::SayNotOpened(std::uint32_t index, const DiskSource& source, 
 }
 
 // A DISKLENS_DISKS file that its signature names a container is read through
-// the container's library; false (said on stderr) when the library can't open it.
+// the container's library, a format we do not read is named and refused; false
+// (said on stderr) when the file is left out.
 bool PosixPlatform::OpenContainer(std::uint32_t index, const DiskSource& source, int fd,
                                   std::uint64_t fileSize, File& file) {
   const ImageKind kind = DetectFileKind(fd, fileSize);
-  if (kind == ImageKind::kRaw) return true;
+  if (kind == ImageKind::kRaw) {
+    if (const ImageKind named = KindNamedBy(source.path); named != ImageKind::kRaw) {
+      messages_.Note(index, source,
+                     "named like " + std::string(ImageKindText(named)) +
+                         " but without its signature: read as a raw image");
+    }
+    return true;
+  }
+  if (IsUnreadKind(kind)) {
+    messages_.NotOpened(index, source, UnreadKindReason(kind).c_str());
+    return false;
+  }
+  if (kind == ImageKind::kVhdOldFooter) return OpenOldFooterVhd(index, source, fd, fileSize, file);
   OpenedImage opened = OpenImageSource(kind, source.path);
   if (opened.source == nullptr) {
-    messages_.NotOpened(index, source, opened.error.c_str());
+    // libvhdi says only "unsupported signature" when the footer at the end is gone.
+    const std::string reason =
+        kind == ImageKind::kVhdFooterMissing
+            ? "a dynamic VHD image whose footer at the end is missing or damaged (the file may "
+              "be truncated)"
+            : opened.error;
+    messages_.NotOpened(index, source, reason.c_str());
     return false;
   }
   const std::uint32_t recorded = opened.source->RecordedSectorSize();
@@ -121,8 +141,33 @@ bool PosixPlatform::OpenContainer(std::uint32_t index, const DiskSource& source,
     }
     file.sectorSize = recorded;
   }
+  file.dataSize = opened.source->MediaSize();
   file.image = std::move(opened.source);
   file.kind = kind;
+  return true;
+}
+
+// A fixed VHD with the 511-byte footer of old tools, which libvhdi refuses:
+// its data is raw, up to the size the footer gives.
+bool PosixPlatform::OpenOldFooterVhd(std::uint32_t index, const DiskSource& source, int fd,
+                                     std::uint64_t fileSize, File& file) {
+  std::uint8_t footer[511] = {};
+  const ssize_t n = fileSize >= sizeof footer
+                        ? ::pread(fd, footer, sizeof footer,
+                                  static_cast<off_t>(fileSize - sizeof footer))
+                        : -1;
+  std::string why = "the footer could not be read";
+  const std::uint64_t size =
+      n == static_cast<ssize_t>(sizeof footer)
+          ? FixedVhdDataSize(ByteView{footer, sizeof footer}, fileSize, why)
+          : 0;
+  if (size == 0) {
+    messages_.NotOpened(index, source, (std::string(ImageKindText(ImageKind::kVhdOldFooter)) +
+                                        ": " + why).c_str());
+    return false;
+  }
+  file.dataSize = size;
+  file.kind = ImageKind::kVhdOldFooter;
   return true;
 }
 
@@ -317,9 +362,9 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
   if (verbose_) {
     std::uint64_t bytes = static_cast<std::uint64_t>(st.st_size);
     if (file.blockDevice && ::ioctl(fd, BLKGETSIZE64, &bytes) != 0) bytes = 0;
-    if (file.image != nullptr) bytes = file.image->MediaSize();
+    if (file.kind != ImageKind::kRaw) bytes = file.dataSize;
     messages_.Source(*index, source.path, file.sectorSize, bytes,
-                     file.image != nullptr ? ImageKindText(file.kind) : nullptr);
+                     file.kind != ImageKind::kRaw ? ImageKindText(file.kind) : nullptr);
   }
   const Handle h = NewHandle();
   files_.emplace(h, std::move(file));
@@ -356,6 +401,11 @@ bool PosixPlatform::ReadFile(Handle handle, void* buffer, std::uint32_t bytes,
   if (f.image != nullptr) return ReadImage(f, buffer, bytes, done);
   std::uint32_t total = 0;
   auto* p = static_cast<std::uint8_t*>(buffer);
+  // Raw data that a footer follows ends where the footer says.
+  if (f.kind != ImageKind::kRaw) {
+    const std::uint64_t left = f.position < f.dataSize ? f.dataSize - f.position : 0;
+    if (bytes > left) bytes = static_cast<std::uint32_t>(left);
+  }
   // A read that runs past the end of an image stops short; the caller sees the count.
   while (total < bytes) {
     const ssize_t n = ::pread(f.fd, p + total, bytes - total, static_cast<off_t>(f.position + total));
@@ -402,7 +452,7 @@ bool PosixPlatform::WriteFile(Handle handle, const void* buffer, std::uint32_t b
     return false;
   }
   File& f = it->second;
-  if (f.image != nullptr) {  // the libraries have the containers open for reading only
+  if (f.kind != ImageKind::kRaw) {  // containers are open for reading only
     Fail(kErrorWriteProtect);
     return false;
   }
@@ -437,8 +487,8 @@ bool PosixPlatform::DeviceIoControl(Handle handle, std::uint32_t code, const voi
   const File& f = it->second;
   SyntheticGeometry g;
   g.sectorSize = f.sectorSize;
-  if (f.image != nullptr) {
-    g.totalBytes = f.image->MediaSize();
+  if (f.kind != ImageKind::kRaw) {
+    g.totalBytes = f.dataSize;
   } else if (f.blockDevice) {
     std::uint64_t size = 0;
     if (::ioctl(f.fd, BLKGETSIZE64, &size) != 0) {

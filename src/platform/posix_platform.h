@@ -61,6 +61,9 @@ class PosixPlatform : public Platform {
     // A container file's virtual disk; reads go through it instead of `fd`.
     std::shared_ptr<ImageSource> image{};
     ImageKind kind = ImageKind::kRaw;
+    // The size of the disk a container holds (kind not kRaw), which may end
+    // before the file does.
+    std::uint64_t dataSize = 0;
     std::uint32_t index = 0;  // the disk number it stands behind
   };
   struct Mutex {
@@ -77,6 +80,8 @@ class PosixPlatform : public Platform {
   void SayNotOpened(std::uint32_t index, const DiskSource& source, int error);
   bool OpenContainer(std::uint32_t index, const DiskSource& source, int fd, std::uint64_t fileSize,
                      File& file);
+  bool OpenOldFooterVhd(std::uint32_t index, const DiskSource& source, int fd,
+                        std::uint64_t fileSize, File& file);
   bool ReadImage(File& file, void* buffer, std::uint32_t bytes, std::uint32_t* done);
 
   bool asWin9x_;

@@ -174,9 +174,11 @@ Handle Win32Platform::CreateFileA(const char* path, std::uint32_t desiredAccess,
   if (const ImageKind kind = DetectHandleKind(FromWin(file)); kind != ImageKind::kRaw) {
     ::CloseHandle(file);
     const std::string reason =
-        std::string(ImageKindText(kind)) +
-        " (this build reads raw images; attach it with Disk Management or Mount-DiskImage and "
-        "run disklens on the physical drive it becomes)";
+        IsUnreadKind(kind)
+            ? UnreadKindReason(kind)
+            : std::string(ImageKindText(kind)) +
+                  " (this build reads raw images; attach it with Disk Management or "
+                  "Mount-DiskImage and run disklens on the physical drive it becomes)";
     messages_.NotOpened(*index, source, reason.c_str());
     ::SetLastError(ERROR_NOT_SUPPORTED);
     return kInvalidHandle;

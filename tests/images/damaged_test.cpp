@@ -48,7 +48,13 @@ void CheckDamage(const std::string& container, const std::string& raw,
     const bool absent = run.out == alone.out;
     if (d.mustFail || absent) {
       EXPECT_TRUE(absent) << what;
-      EXPECT_EQ(run.err.rfind("disklens: HD0: " + damaged + ": lib", 0), 0u) << what << run.err;
+      // A dynamic VHD cut short is told by its missing footer, the rest by the library.
+      const bool footer =
+          run.err == "disklens: HD0: " + damaged +
+                         ": a dynamic VHD image whose footer at the end is missing or damaged "
+                         "(the file may be truncated)\n";
+      EXPECT_TRUE(footer || run.err.rfind("disklens: HD0: " + damaged + ": lib", 0) == 0)
+          << what << run.err;
       EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << what << run.err;
     }
   }

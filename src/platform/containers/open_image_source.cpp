@@ -6,10 +6,12 @@ OpenedImage OpenImageSource(ImageKind kind, const std::string& path) {
   OpenedImage opened;
   switch (kind) {
     case ImageKind::kQcow:
+    case ImageKind::kQcow1:
       opened.source = OpenQcowSource(path, 0, opened.error);
       break;
     case ImageKind::kVhd:
     case ImageKind::kVhdx:
+    case ImageKind::kVhdFooterMissing:
       opened.source = OpenVhdiSource(path, 0, opened.error);
       break;
     case ImageKind::kVmdk:
@@ -18,8 +20,9 @@ OpenedImage OpenImageSource(ImageKind kind, const std::string& path) {
     case ImageKind::kEwf:
       opened.source = OpenEwfSource(path, opened.error);
       break;
-    case ImageKind::kRaw:
-      opened.error = "a raw image";
+    default:
+      // Raw data and the formats that are only named have no library.
+      opened.error = ImageKindText(kind);
       break;
   }
   return opened;
