@@ -6,22 +6,53 @@
 
 #include "platform/containers/containers.h"
 #include "platform/containers/library_message.h"
+#include "platform/containers/shared_library.h"
 
 namespace disklens {
 
 namespace {
 
+// The functions of libewf this file calls, each named once.
+#define LIBEWF_FUNCTIONS(X) \
+  X(libewf_error_backtrace_sprint) \
+  X(libewf_error_free) \
+  X(libewf_handle_close) \
+  X(libewf_handle_free) \
+  X(libewf_handle_read_random) \
+  X(libewf_glob) \
+  X(libewf_handle_initialize) \
+  X(libewf_glob_free) \
+  X(libewf_handle_open) \
+  X(libewf_handle_get_media_size) \
+  X(libewf_handle_get_bytes_per_sector) \
+  X(libewf_handle_segment_files_corrupted)
+
+struct EwfTable {
+#define X(fn) decltype(&::fn) fn = nullptr;
+  LIBEWF_FUNCTIONS(X)
+#undef X
+};
+EwfTable ewf;
+
+// False, with the reason, when the library can't be loaded.
+bool LoadEwf(std::string& error) {
+#define X(fn) DISKLENS_LIBRARY_SYMBOL(ewf, fn),
+  static const LibrarySymbol kSymbols[] = {LIBEWF_FUNCTIONS(X)};
+#undef X
+  return LoadSharedLibrary(kLibEwf, kSymbols, std::size(kSymbols), error);
+}
+
 std::string Message(libewf_error_t* error, const char* fallback) {
-  return TakeLibraryError("libewf", error, fallback, libewf_error_backtrace_sprint,
-                          libewf_error_free);
+  return TakeLibraryError("libewf", error, fallback, ewf.libewf_error_backtrace_sprint,
+                          ewf.libewf_error_free);
 }
 
 class EwfSource : public ImageSource {
  public:
   explicit EwfSource(libewf_handle_t* handle) : handle_(handle) {}
   ~EwfSource() override {
-    libewf_handle_close(handle_, nullptr);
-    libewf_handle_free(&handle_, nullptr);
+    ewf.libewf_handle_close(handle_, nullptr);
+    ewf.libewf_handle_free(&handle_, nullptr);
   }
   EwfSource(const EwfSource&) = delete;
   EwfSource& operator=(const EwfSource&) = delete;
@@ -39,7 +70,7 @@ class EwfSource : public ImageSource {
                         [this](std::uint8_t* to, std::size_t count, off64_t at, std::string& why) {
                           libewf_error_t* e = nullptr;
                           const ssize_t n =
-                              libewf_handle_read_random(handle_, to, count, at, &e);
+                              ewf.libewf_handle_read_random(handle_, to, count, at, &e);
                           if (n < 0) why = Message(e, "read failed");
                           return n;
                         });
@@ -54,38 +85,39 @@ class EwfSource : public ImageSource {
 }  // namespace
 
 std::unique_ptr<ImageSource> OpenEwfSource(const std::string& path, std::string& error) {
+  if (!LoadEwf(error)) return nullptr;
   libewf_error_t* e = nullptr;
   char** names = nullptr;
   int count = 0;
-  if (libewf_glob(path.c_str(), path.size(), LIBEWF_FORMAT_UNKNOWN, &names, &count, &e) != 1) {
+  if (ewf.libewf_glob(path.c_str(), path.size(), LIBEWF_FORMAT_UNKNOWN, &names, &count, &e) != 1) {
     error = Message(e, "unable to find the segment files");
     return nullptr;
   }
   libewf_handle_t* handle = nullptr;
-  if (libewf_handle_initialize(&handle, &e) != 1) {
+  if (ewf.libewf_handle_initialize(&handle, &e) != 1) {
     error = Message(e, "out of memory");
-    libewf_glob_free(names, count, nullptr);
+    ewf.libewf_glob_free(names, count, nullptr);
     return nullptr;
   }
-  const int opened = libewf_handle_open(handle, names, count, LIBEWF_OPEN_READ, &e);
-  libewf_glob_free(names, count, nullptr);
+  const int opened = ewf.libewf_handle_open(handle, names, count, LIBEWF_OPEN_READ, &e);
+  ewf.libewf_glob_free(names, count, nullptr);
   if (opened != 1) {
     error = Message(e, "unable to open the segment files");
-    libewf_handle_free(&handle, nullptr);
+    ewf.libewf_handle_free(&handle, nullptr);
     return nullptr;
   }
   auto source = std::make_unique<EwfSource>(handle);
   size64_t size = 0;
   std::uint32_t bytesPerSector = 0;
-  if (libewf_handle_get_media_size(handle, &size, &e) != 1 ||
-      libewf_handle_get_bytes_per_sector(handle, &bytesPerSector, &e) != 1) {
+  if (ewf.libewf_handle_get_media_size(handle, &size, &e) != 1 ||
+      ewf.libewf_handle_get_bytes_per_sector(handle, &bytesPerSector, &e) != 1) {
     error = Message(e, "unable to read the media values");
     return nullptr;
   }
   // libewf opens a set that lacks sections or segments and reads zeros where
   // the data should be: that would be a report of a disk that isn't there.
-  if (libewf_handle_segment_files_corrupted(handle, &e) != 0) {
-    if (e != nullptr) libewf_error_free(&e);
+  if (ewf.libewf_handle_segment_files_corrupted(handle, &e) != 0) {
+    if (e != nullptr) ewf.libewf_error_free(&e);
     error = "libewf: the segment files are incomplete or corrupted";
     return nullptr;
   }

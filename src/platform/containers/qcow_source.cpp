@@ -12,15 +12,69 @@
 
 #include "platform/containers/containers.h"
 #include "platform/containers/library_message.h"
+#include "platform/containers/shared_library.h"
+#include "platform/containers/shared_library.h"
 #include "platform/containers/parent_file.h"
 
 namespace disklens {
 
 namespace {
 
+// The functions of libbfio this file calls, each named once.
+#define LIBBFIO_FUNCTIONS(X) \
+  X(libbfio_handle_free) \
+  X(libbfio_memory_range_initialize) \
+  X(libbfio_memory_range_set) \
+  X(libbfio_error_free)
+
+struct BfioTable {
+#define X(fn) decltype(&::fn) fn = nullptr;
+  LIBBFIO_FUNCTIONS(X)
+#undef X
+};
+BfioTable bfio;
+
+// False, with the reason, when the library can't be loaded.
+bool LoadBfio(std::string& error) {
+#define X(fn) DISKLENS_LIBRARY_SYMBOL(bfio, fn),
+  static const LibrarySymbol kSymbols[] = {LIBBFIO_FUNCTIONS(X)};
+#undef X
+  return LoadSharedLibrary(kLibBfio, kSymbols, std::size(kSymbols), error);
+}
+
+// The functions of libqcow this file calls, each named once.
+#define LIBQCOW_FUNCTIONS(X) \
+  X(libqcow_error_backtrace_sprint) \
+  X(libqcow_error_free) \
+  X(libqcow_file_close) \
+  X(libqcow_file_free) \
+  X(libqcow_file_read_buffer_at_offset) \
+  X(libqcow_file_initialize) \
+  X(libqcow_file_open_file_io_handle) \
+  X(libqcow_file_get_media_size) \
+  X(libqcow_file_get_encryption_method) \
+  X(libqcow_file_get_utf8_backing_filename_size) \
+  X(libqcow_file_get_utf8_backing_filename) \
+  X(libqcow_file_set_parent_file)
+
+struct QcowTable {
+#define X(fn) decltype(&::fn) fn = nullptr;
+  LIBQCOW_FUNCTIONS(X)
+#undef X
+};
+QcowTable qcow;
+
+// False, with the reason, when the library can't be loaded.
+bool LoadQcow(std::string& error) {
+#define X(fn) DISKLENS_LIBRARY_SYMBOL(qcow, fn),
+  static const LibrarySymbol kSymbols[] = {LIBQCOW_FUNCTIONS(X)};
+#undef X
+  return LoadSharedLibrary(kLibQcow, kSymbols, std::size(kSymbols), error);
+}
+
 std::string Message(libqcow_error_t* error, const char* fallback) {
-  return TakeLibraryError("libqcow", error, fallback, libqcow_error_backtrace_sprint,
-                          libqcow_error_free);
+  return TakeLibraryError("libqcow", error, fallback, qcow.libqcow_error_backtrace_sprint,
+                          qcow.libqcow_error_free);
 }
 
 // libqcow copies a whole cluster out of the block it read even where the file
@@ -31,7 +85,7 @@ class PaddedFile {
  public:
   PaddedFile() = default;
   ~PaddedFile() {
-    if (handle_ != nullptr) libbfio_handle_free(&handle_, nullptr);
+    if (handle_ != nullptr) bfio.libbfio_handle_free(&handle_, nullptr);
     if (base_ != MAP_FAILED) ::munmap(base_, size_);
   }
   PaddedFile(const PaddedFile&) = delete;
@@ -55,9 +109,9 @@ class PaddedFile {
                                       MAP_PRIVATE | MAP_FIXED, fd, 0) != MAP_FAILED;
     ::close(fd);
     libbfio_error_t* e = nullptr;
-    if (!mapped || libbfio_memory_range_initialize(&handle_, &e) != 1 ||
-        libbfio_memory_range_set(handle_, static_cast<std::uint8_t*>(base_), size_, &e) != 1) {
-      if (e != nullptr) libbfio_error_free(&e);
+    if (!mapped || bfio.libbfio_memory_range_initialize(&handle_, &e) != 1 ||
+        bfio.libbfio_memory_range_set(handle_, static_cast<std::uint8_t*>(base_), size_, &e) != 1) {
+      if (e != nullptr) bfio.libbfio_error_free(&e);
       error = "libqcow: unable to map the file";
       return false;
     }
@@ -90,8 +144,8 @@ class QcowSource : public ImageSource {
   QcowSource(libqcow_file_t* file, std::unique_ptr<PaddedFile> padded, std::uint64_t size)
       : padded_(std::move(padded)), file_(file), size_(size) {}
   ~QcowSource() override {
-    libqcow_file_close(file_, nullptr);
-    libqcow_file_free(&file_, nullptr);
+    qcow.libqcow_file_close(file_, nullptr);
+    qcow.libqcow_file_free(&file_, nullptr);
   }
   QcowSource(const QcowSource&) = delete;
   QcowSource& operator=(const QcowSource&) = delete;
@@ -107,7 +161,7 @@ class QcowSource : public ImageSource {
                         [this](std::uint8_t* to, std::size_t count, off64_t at, std::string& why) {
                           libqcow_error_t* e = nullptr;
                           const ssize_t n =
-                              libqcow_file_read_buffer_at_offset(file_, to, count, at, &e);
+                              qcow.libqcow_file_read_buffer_at_offset(file_, to, count, at, &e);
                           if (n < 0) why = Message(e, "read failed");
                           return n;
                         });
@@ -123,29 +177,30 @@ class QcowSource : public ImageSource {
 constexpr ParentWords kBackingFile{"backing file", " not found beside the image", "backing files"};
 
 std::unique_ptr<QcowSource> Open(const std::string& path, int depth, std::string& error) {
+  if (!LoadQcow(error) || !LoadBfio(error)) return nullptr;
   libqcow_file_t* file = nullptr;
   libqcow_error_t* e = nullptr;
-  if (libqcow_file_initialize(&file, &e) != 1) {
+  if (qcow.libqcow_file_initialize(&file, &e) != 1) {
     error = Message(e, "out of memory");
     return nullptr;
   }
   auto padded = std::make_unique<PaddedFile>();
   if (!padded->Open(path, error)) {
-    libqcow_file_free(&file, nullptr);
+    qcow.libqcow_file_free(&file, nullptr);
     return nullptr;
   }
-  if (libqcow_file_open_file_io_handle(file, padded->Handle(), LIBQCOW_OPEN_READ, &e) != 1) {
+  if (qcow.libqcow_file_open_file_io_handle(file, padded->Handle(), LIBQCOW_OPEN_READ, &e) != 1) {
     error = Message(e, "unable to open the file");
-    libqcow_file_free(&file, nullptr);
+    qcow.libqcow_file_free(&file, nullptr);
     return nullptr;
   }
   size64_t size = 0;
   std::uint32_t encryption = LIBQCOW_ENCRYPTION_METHOD_NONE;
-  if (libqcow_file_get_media_size(file, &size, &e) != 1 ||
-      libqcow_file_get_encryption_method(file, &encryption, &e) != 1) {
+  if (qcow.libqcow_file_get_media_size(file, &size, &e) != 1 ||
+      qcow.libqcow_file_get_encryption_method(file, &encryption, &e) != 1) {
     error = Message(e, "unable to read the header");
-    libqcow_file_close(file, nullptr);
-    libqcow_file_free(&file, nullptr);
+    qcow.libqcow_file_close(file, nullptr);
+    qcow.libqcow_file_free(&file, nullptr);
     return nullptr;
   }
   auto source = std::make_unique<QcowSource>(file, std::move(padded), size);
@@ -154,13 +209,13 @@ std::unique_ptr<QcowSource> Open(const std::string& path, int depth, std::string
     return nullptr;
   }
   std::size_t nameSize = 0;
-  if (libqcow_file_get_utf8_backing_filename_size(file, &nameSize, &e) != 1) {
-    libqcow_error_free(&e);
+  if (qcow.libqcow_file_get_utf8_backing_filename_size(file, &nameSize, &e) != 1) {
+    qcow.libqcow_error_free(&e);
     nameSize = 0;
   }
   if (nameSize > 1) {
     std::string name(nameSize, '\0');
-    if (libqcow_file_get_utf8_backing_filename(file, reinterpret_cast<std::uint8_t*>(name.data()),
+    if (qcow.libqcow_file_get_utf8_backing_filename(file, reinterpret_cast<std::uint8_t*>(name.data()),
                                                nameSize, &e) != 1) {
       error = Message(e, "unable to read the backing file name");
       return nullptr;
@@ -168,7 +223,7 @@ std::unique_ptr<QcowSource> Open(const std::string& path, int depth, std::string
     CutAtNul(name);
     std::unique_ptr<QcowSource> parent = OpenParent(path, name, depth, kBackingFile, Open, error);
     if (parent == nullptr) return nullptr;
-    if (libqcow_file_set_parent_file(file, parent->File(), &e) != 1) {
+    if (qcow.libqcow_file_set_parent_file(file, parent->File(), &e) != 1) {
       error = Message(e, "unable to use the backing file");
       return nullptr;
     }

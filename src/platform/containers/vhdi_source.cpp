@@ -5,15 +5,48 @@
 
 #include "platform/containers/containers.h"
 #include "platform/containers/library_message.h"
+#include "platform/containers/shared_library.h"
 #include "platform/containers/parent_file.h"
 
 namespace disklens {
 
 namespace {
 
+// The functions of libvhdi this file calls, each named once.
+#define LIBVHDI_FUNCTIONS(X) \
+  X(libvhdi_error_backtrace_sprint) \
+  X(libvhdi_error_free) \
+  X(libvhdi_file_close) \
+  X(libvhdi_file_free) \
+  X(libvhdi_file_read_buffer_at_offset) \
+  X(libvhdi_file_initialize) \
+  X(libvhdi_file_open) \
+  X(libvhdi_file_get_media_size) \
+  X(libvhdi_file_get_file_type) \
+  X(libvhdi_file_get_disk_type) \
+  X(libvhdi_file_get_bytes_per_sector) \
+  X(libvhdi_file_get_utf8_parent_filename_size) \
+  X(libvhdi_file_get_utf8_parent_filename) \
+  X(libvhdi_file_set_parent_file)
+
+struct VhdiTable {
+#define X(fn) decltype(&::fn) fn = nullptr;
+  LIBVHDI_FUNCTIONS(X)
+#undef X
+};
+VhdiTable vhdi;
+
+// False, with the reason, when the library can't be loaded.
+bool LoadVhdi(std::string& error) {
+#define X(fn) DISKLENS_LIBRARY_SYMBOL(vhdi, fn),
+  static const LibrarySymbol kSymbols[] = {LIBVHDI_FUNCTIONS(X)};
+#undef X
+  return LoadSharedLibrary(kLibVhdi, kSymbols, std::size(kSymbols), error);
+}
+
 std::string Message(libvhdi_error_t* error, const char* fallback) {
-  return TakeLibraryError("libvhdi", error, fallback, libvhdi_error_backtrace_sprint,
-                          libvhdi_error_free);
+  return TakeLibraryError("libvhdi", error, fallback, vhdi.libvhdi_error_backtrace_sprint,
+                          vhdi.libvhdi_error_free);
 }
 
 class VhdiSource : public ImageSource {
@@ -21,8 +54,8 @@ class VhdiSource : public ImageSource {
   VhdiSource(libvhdi_file_t* file, std::uint64_t size, std::uint32_t sectorSize)
       : file_(file), size_(size), sectorSize_(sectorSize) {}
   ~VhdiSource() override {
-    libvhdi_file_close(file_, nullptr);
-    libvhdi_file_free(&file_, nullptr);
+    vhdi.libvhdi_file_close(file_, nullptr);
+    vhdi.libvhdi_file_free(&file_, nullptr);
   }
   VhdiSource(const VhdiSource&) = delete;
   VhdiSource& operator=(const VhdiSource&) = delete;
@@ -38,7 +71,7 @@ class VhdiSource : public ImageSource {
                         [this](std::uint8_t* to, std::size_t count, off64_t at, std::string& why) {
                           libvhdi_error_t* e = nullptr;
                           const ssize_t n =
-                              libvhdi_file_read_buffer_at_offset(file_, to, count, at, &e);
+                              vhdi.libvhdi_file_read_buffer_at_offset(file_, to, count, at, &e);
                           if (n < 0) why = Message(e, "read failed");
                           return n;
                         });
@@ -55,28 +88,29 @@ constexpr ParentWords kParent{"parent", " of the differencing image not found be
                               "parent images"};
 
 std::unique_ptr<VhdiSource> Open(const std::string& path, int depth, std::string& error) {
+  if (!LoadVhdi(error)) return nullptr;
   libvhdi_file_t* file = nullptr;
   libvhdi_error_t* e = nullptr;
-  if (libvhdi_file_initialize(&file, &e) != 1) {
+  if (vhdi.libvhdi_file_initialize(&file, &e) != 1) {
     error = Message(e, "out of memory");
     return nullptr;
   }
-  if (libvhdi_file_open(file, path.c_str(), LIBVHDI_OPEN_READ, &e) != 1) {
+  if (vhdi.libvhdi_file_open(file, path.c_str(), LIBVHDI_OPEN_READ, &e) != 1) {
     error = Message(e, "unable to open the file");
-    libvhdi_file_free(&file, nullptr);
+    vhdi.libvhdi_file_free(&file, nullptr);
     return nullptr;
   }
   size64_t size = 0;
   int fileType = 0;
   std::uint32_t diskType = 0;
   std::uint32_t bytesPerSector = 0;
-  if (libvhdi_file_get_media_size(file, &size, &e) != 1 ||
-      libvhdi_file_get_file_type(file, &fileType, &e) != 1 ||
-      libvhdi_file_get_disk_type(file, &diskType, &e) != 1 ||
-      libvhdi_file_get_bytes_per_sector(file, &bytesPerSector, &e) != 1) {
+  if (vhdi.libvhdi_file_get_media_size(file, &size, &e) != 1 ||
+      vhdi.libvhdi_file_get_file_type(file, &fileType, &e) != 1 ||
+      vhdi.libvhdi_file_get_disk_type(file, &diskType, &e) != 1 ||
+      vhdi.libvhdi_file_get_bytes_per_sector(file, &bytesPerSector, &e) != 1) {
     error = Message(e, "unable to read the header");
-    libvhdi_file_close(file, nullptr);
-    libvhdi_file_free(&file, nullptr);
+    vhdi.libvhdi_file_close(file, nullptr);
+    vhdi.libvhdi_file_free(&file, nullptr);
     return nullptr;
   }
   // A VHD always has 512-byte sectors and says nothing; a VHDX records its
@@ -87,22 +121,22 @@ std::unique_ptr<VhdiSource> Open(const std::string& path, int depth, std::string
 
   std::size_t nameSize = 0;
   std::string name;
-  if (libvhdi_file_get_utf8_parent_filename_size(file, &nameSize, &e) == 1 && nameSize > 1) {
+  if (vhdi.libvhdi_file_get_utf8_parent_filename_size(file, &nameSize, &e) == 1 && nameSize > 1) {
     name.assign(nameSize, '\0');
-    if (libvhdi_file_get_utf8_parent_filename(file, reinterpret_cast<std::uint8_t*>(name.data()),
+    if (vhdi.libvhdi_file_get_utf8_parent_filename(file, reinterpret_cast<std::uint8_t*>(name.data()),
                                               nameSize, &e) != 1) {
       name.clear();
     }
     CutAtNul(name);
   }
-  if (e != nullptr) libvhdi_error_free(&e);
+  if (e != nullptr) vhdi.libvhdi_error_free(&e);
   if (name.empty()) {
     error = "a differencing image that names no parent";
     return nullptr;
   }
   std::unique_ptr<VhdiSource> parent = OpenParent(path, name, depth, kParent, Open, error);
   if (parent == nullptr) return nullptr;
-  if (libvhdi_file_set_parent_file(file, parent->File(), &e) != 1) {
+  if (vhdi.libvhdi_file_set_parent_file(file, parent->File(), &e) != 1) {
     error = Message(e, "unable to use the parent image");
     return nullptr;
   }
