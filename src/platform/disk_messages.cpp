@@ -25,6 +25,13 @@ void DiskMessages::Source(std::uint32_t index, const std::string& path, std::uin
                static_cast<unsigned long long>(bytes));
 }
 
+void DiskMessages::Companion(std::uint32_t index, const std::string& role,
+                             const std::string& path) {
+  if (!companions_.emplace(index, path).second) return;
+  std::fprintf(stderr, "disklens: HD%u also reads %s (%s)\n", static_cast<unsigned>(index),
+               path.c_str(), role.c_str());
+}
+
 void DiskMessages::ExplainDenied() const {
   if (denied_.empty()) return;
   const std::size_t k = denied_.size();

@@ -28,6 +28,10 @@ class DiskMessages {
   void Source(std::uint32_t index, const std::string& path, std::uint32_t sectorSize,
               std::uint64_t bytes, const char* kind = nullptr);
 
+  // The --verbose line "disklens: HD<n> also reads <path> (<role>)" for a
+  // file that a container reads beside the one named.
+  void Companion(std::uint32_t index, const std::string& role, const std::string& path);
+
   // A system disk that could not be opened for lack of rights.
   void Denied(std::uint32_t index) { denied_.insert(index); }
 
@@ -48,6 +52,7 @@ class DiskMessages {
   bool rawDenied_ = false;
   std::set<std::uint32_t> notOpened_;
   std::set<std::pair<std::uint32_t, std::string>> notes_;
+  std::set<std::pair<std::uint32_t, std::string>> companions_;
   std::set<std::uint32_t> sources_;
   std::set<std::uint32_t> denied_;
 };

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/disk_messages.h"
 #include "platform/dkhlp32.h"
@@ -56,6 +57,15 @@ std::uint32_t ErrorFromErrno(int e) {
 void Fail(std::uint32_t error) { t_lastError = error; }
 
 bool IsDiskType(const struct stat& st) { return S_ISREG(st.st_mode) || S_ISBLK(st.st_mode); }
+
+// The folder a file lies in, as one path whatever way it was named.
+std::filesystem::path FolderOf(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (folder.empty()) folder = ".";
+  std::filesystem::path canonical = std::filesystem::weakly_canonical(folder, ec);
+  return ec ? folder : canonical;
+}
 
 }  // namespace
 
@@ -140,6 +150,15 @@ bool PosixPlatform::OpenContainer(std::uint32_t index, const DiskSource& source,
                    static_cast<unsigned>(recorded));
     }
     file.sectorSize = recorded;
+  }
+  // The report depends on a parent that lies elsewhere: say which, always.
+  const std::filesystem::path folder = FolderOf(source.path);
+  for (const CompanionFile& c : opened.source->Companions()) {
+    if (c.role != "extent" && c.role != "segment" && FolderOf(c.path) != folder) {
+      messages_.Note(index, source,
+                     "the report depends on its " + c.role + " " + c.path +
+                         ", outside the image's folder");
+    }
   }
   file.dataSize = opened.source->MediaSize();
   file.image = std::move(opened.source);
@@ -365,6 +384,11 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
     if (file.kind != ImageKind::kRaw) bytes = file.dataSize;
     messages_.Source(*index, source.path, file.sectorSize, bytes,
                      file.kind != ImageKind::kRaw ? ImageKindText(file.kind) : nullptr);
+    if (file.image != nullptr) {
+      for (const CompanionFile& c : file.image->Companions()) {
+        messages_.Companion(*index, c.role, c.path);
+      }
+    }
   }
   const Handle h = NewHandle();
   files_.emplace(h, std::move(file));

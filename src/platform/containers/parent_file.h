@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/image_source.h"
+
 namespace disklens {
 
 // How deep a chain of parents may go; a longer one is taken for a loop.
@@ -34,18 +36,23 @@ struct ParentWords {
 std::string LocateParent(const std::string& childPath, const std::string& recorded, int depth,
                          const ParentWords& words, std::string& error);
 
-// Opens the parent of a child at `depth` with the format's own `open` (path,
-// depth, error), one level deeper; null, with `error` set, when it is not
-// there, too deep or does not open (the reason of `open` behind the parent's
-// name).
+// Opens the parent of `child` (at `childPath`, `depth`) with the format's own
+// `open` (path, depth, error), one level deeper; null, with `error` set, when
+// it is not there, too deep or does not open (the reason of `open` behind the
+// parent's name). The child lists the parent and the parent's own files.
 template <typename Open>
-auto OpenParent(const std::string& childPath, const std::string& recorded, int depth,
-                const ParentWords& words, Open open, std::string& error)
+auto OpenParent(ImageSource& child, const std::string& childPath, const std::string& recorded,
+                int depth, const ParentWords& words, Open open, std::string& error)
     -> decltype(open(childPath, depth, error)) {
   const std::string parentPath = LocateParent(childPath, recorded, depth, words, error);
   if (parentPath.empty()) return nullptr;
   auto parent = open(parentPath, depth + 1, error);
-  if (parent == nullptr) error = std::string(words.noun) + " " + parentPath + ": " + error;
+  if (parent == nullptr) {
+    error = std::string(words.noun) + " " + parentPath + ": " + error;
+    return parent;
+  }
+  child.AddCompanion(words.noun, parentPath);
+  child.AddCompanions(*parent);
   return parent;
 }
 

@@ -221,7 +221,7 @@ std::unique_ptr<QcowSource> Open(const std::string& path, int depth, std::string
       return nullptr;
     }
     CutAtNul(name);
-    std::unique_ptr<QcowSource> parent = OpenParent(path, name, depth, kBackingFile, Open, error);
+    std::unique_ptr<QcowSource> parent = OpenParent(*source, path, name, depth, kBackingFile, Open, error);
     if (parent == nullptr) return nullptr;
     if (qcow.libqcow_file_set_parent_file(file, parent->File(), &e) != 1) {
       error = Message(e, "unable to use the backing file");

@@ -134,7 +134,7 @@ std::unique_ptr<VhdiSource> Open(const std::string& path, int depth, std::string
     error = "a differencing image that names no parent";
     return nullptr;
   }
-  std::unique_ptr<VhdiSource> parent = OpenParent(path, name, depth, kParent, Open, error);
+  std::unique_ptr<VhdiSource> parent = OpenParent(*source, path, name, depth, kParent, Open, error);
   if (parent == nullptr) return nullptr;
   if (vhdi.libvhdi_file_set_parent_file(file, parent->File(), &e) != 1) {
     error = Message(e, "unable to use the parent image");

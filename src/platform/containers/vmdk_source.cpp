@@ -1,8 +1,15 @@
 // VMDK through libvmdk: monolithic sparse, stream-optimized, and a text
-// descriptor with its extent files beside it.
+// descriptor with its extent files beside it. The extent files are opened
+// here and handed to the library, never found by it from the names the
+// descriptor records.
+#include <libbfio.h>
 #include <libvmdk.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <fcntl.h>
+
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -29,8 +36,8 @@ namespace {
   X(libvmdk_extent_descriptor_free) \
   X(libvmdk_handle_initialize) \
   X(libvmdk_handle_open) \
-  X(libvmdk_handle_set_extent_data_files_path) \
-  X(libvmdk_handle_open_extent_data_files) \
+  X(libvmdk_extent_descriptor_get_type) \
+  X(libvmdk_handle_open_extent_data_files_file_io_pool) \
   X(libvmdk_handle_get_media_size) \
   X(libvmdk_handle_get_utf8_parent_filename_size) \
   X(libvmdk_handle_get_utf8_parent_filename) \
@@ -51,6 +58,32 @@ bool LoadVmdk(std::string& error) {
   return LoadSharedLibrary(kLibVmdk, kSymbols, std::size(kSymbols), error);
 }
 
+// The functions of libbfio this file calls, each named once.
+#define LIBBFIO_FUNCTIONS(X) \
+  X(libbfio_error_free) \
+  X(libbfio_file_initialize) \
+  X(libbfio_file_set_name) \
+  X(libbfio_handle_open) \
+  X(libbfio_handle_free) \
+  X(libbfio_pool_initialize) \
+  X(libbfio_pool_set_handle) \
+  X(libbfio_pool_close_all) \
+  X(libbfio_pool_free)
+
+struct BfioTable {
+#define X(fn) decltype(&::fn) fn = nullptr;
+  LIBBFIO_FUNCTIONS(X)
+#undef X
+};
+BfioTable bfio;
+
+bool LoadBfio(std::string& error) {
+#define X(fn) DISKLENS_LIBRARY_SYMBOL(bfio, fn),
+  static const LibrarySymbol kSymbols[] = {LIBBFIO_FUNCTIONS(X)};
+#undef X
+  return LoadSharedLibrary(kLibBfio, kSymbols, std::size(kSymbols), error);
+}
+
 std::string Message(libvmdk_error_t* error, const char* fallback) {
   return TakeLibraryError("libvmdk", error, fallback, vmdk.libvmdk_error_backtrace_sprint,
                           vmdk.libvmdk_error_free);
@@ -62,11 +95,18 @@ class VmdkSource : public ImageSource {
   ~VmdkSource() override {
     vmdk.libvmdk_handle_close(handle_, nullptr);
     vmdk.libvmdk_handle_free(&handle_, nullptr);
+    // The library does not free a pool it was given.
+    if (pool_ != nullptr) {
+      bfio.libbfio_pool_close_all(pool_, nullptr);
+      bfio.libbfio_pool_free(&pool_, nullptr);
+    }
   }
   VmdkSource(const VmdkSource&) = delete;
   VmdkSource& operator=(const VmdkSource&) = delete;
 
   libvmdk_handle_t* Handle() { return handle_; }
+  // The extent files, closed after the handle that reads them.
+  void KeepPool(libbfio_pool_t* pool) { pool_ = pool; }
   void SetSize(std::uint64_t size) { size_ = size; }
   void KeepParent(std::unique_ptr<VmdkSource> parent) { parent_ = std::move(parent); }
   std::uint64_t MediaSize() const override { return size_; }
@@ -87,54 +127,126 @@ class VmdkSource : public ImageSource {
  private:
   std::unique_ptr<VmdkSource> parent_;  // outlives the handle that reads through it
   libvmdk_handle_t* handle_;
+  libbfio_pool_t* pool_ = nullptr;
   std::uint64_t size_ = 0;
 };
 
-// The extents are opened as a descriptor names them: a FIFO among them would
-// make the run wait for a writer, a character device read what is no disk.
-// Each place the library may look for one must be a file or a block device.
-bool ExtentsAreFiles(libvmdk_handle_t* handle, const std::filesystem::path& dir,
-                     std::string& error) {
+// A sparse VMDK file (monolithicSparse, streamOptimized, ESX's COWD) keeps
+// its descriptor inside: it is its own single extent, whatever name that
+// descriptor recorded when the file was made.
+bool HoldsItsDescriptor(const std::string& path) {
+  char magic[4] = {};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  const bool read = ::pread(fd, magic, sizeof magic, 0) == static_cast<ssize_t>(sizeof magic);
+  ::close(fd);
+  return read && (std::memcmp(magic, "KDMV", 4) == 0 || std::memcmp(magic, "COWD", 4) == 0);
+}
+
+// The name extent `index` records; empty for one without a file (ZERO).
+std::string ExtentName(libvmdk_handle_t* handle, int index) {
+  libvmdk_error_t* e = nullptr;
+  libvmdk_extent_descriptor_t* extent = nullptr;
+  std::string name;
+  if (vmdk.libvmdk_handle_get_extent_descriptor(handle, index, &extent, &e) == 1) {
+    int type = 0;
+    std::size_t size = 0;
+    if (vmdk.libvmdk_extent_descriptor_get_type(extent, &type, &e) == 1 &&
+        type != LIBVMDK_EXTENT_TYPE_ZERO &&
+        vmdk.libvmdk_extent_descriptor_get_utf8_filename_size(extent, &size, &e) == 1 && size > 1) {
+      name.assign(size, '\0');
+      if (vmdk.libvmdk_extent_descriptor_get_utf8_filename(
+              extent, reinterpret_cast<std::uint8_t*>(name.data()), size, &e) != 1) {
+        name.clear();
+      }
+    }
+    vmdk.libvmdk_extent_descriptor_free(&extent, nullptr);
+  }
+  if (e != nullptr) vmdk.libvmdk_error_free(&e);
+  CutAtNul(name);
+  return name;
+}
+
+// The file of an extent that a descriptor at `descriptor` names `recorded`:
+// the recorded file name (a path of the machine that made it, "/" or "\\"
+// separated) beside the descriptor. Empty, with `error` set, when it is not a
+// regular file or block device there, or is the descriptor itself: a FIFO
+// would make the run wait for a writer, a character device read no disk.
+std::string ExtentFile(const std::string& descriptor, const std::string& recorded,
+                       std::string& error) {
+  std::string base = recorded;
+  if (const std::size_t slash = base.find_last_of("/\\"); slash != std::string::npos) {
+    base.erase(0, slash + 1);
+  }
+  const std::filesystem::path folder = std::filesystem::path(descriptor).parent_path();
+  const std::string place = (folder.empty() ? std::filesystem::path(base) : folder / base).string();
+  struct stat st {};
+  struct stat self {};
+  if (base.empty() || ::stat(place.c_str(), &st) != 0) {
+    error = "extent \"" + recorded + "\" not found beside the descriptor";
+    return {};
+  }
+  if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode)) {
+    error = "extent " + place + ": not a disk image or block device";
+    return {};
+  }
+  if (::stat(descriptor.c_str(), &self) == 0 && self.st_dev == st.st_dev &&
+      self.st_ino == st.st_ino) {
+    error = "extent " + place + ": the descriptor itself";
+    return {};
+  }
+  return place;
+}
+
+// The pool of extent files, in the descriptor's order, opened read-only; null
+// with `error` set when one is refused or does not open.
+libbfio_pool_t* OpenExtents(libvmdk_handle_t* handle, const std::string& path, ImageSource& source,
+                            std::string& error) {
   libvmdk_error_t* e = nullptr;
   int count = 0;
-  if (vmdk.libvmdk_handle_get_number_of_extents(handle, &count, &e) != 1) {
-    error = Message(e, "unable to read the extents");
-    return false;
+  if (vmdk.libvmdk_handle_get_number_of_extents(handle, &count, &e) != 1 || count <= 0) {
+    error = Message(e, "no extents");
+    return nullptr;
+  }
+  const bool selfContained = count == 1 && HoldsItsDescriptor(path);
+  libbfio_error_t* be = nullptr;
+  libbfio_pool_t* pool = nullptr;
+  if (bfio.libbfio_pool_initialize(&pool, count, LIBBFIO_POOL_UNLIMITED_NUMBER_OF_OPEN_HANDLES,
+                                   &be) != 1) {
+    if (be != nullptr) bfio.libbfio_error_free(&be);
+    error = "libbfio: out of memory";
+    return nullptr;
   }
   for (int i = 0; i < count; ++i) {
-    libvmdk_extent_descriptor_t* extent = nullptr;
-    std::size_t size = 0;
-    std::string name;
-    if (vmdk.libvmdk_handle_get_extent_descriptor(handle, i, &extent, &e) == 1) {
-      if (vmdk.libvmdk_extent_descriptor_get_utf8_filename_size(extent, &size, &e) == 1 && size > 1) {
-        name.assign(size, '\0');
-        if (vmdk.libvmdk_extent_descriptor_get_utf8_filename(
-                extent, reinterpret_cast<std::uint8_t*>(name.data()), size, &e) != 1) {
-          name.clear();
-        }
-      }
-      vmdk.libvmdk_extent_descriptor_free(&extent, nullptr);
+    const std::string name = ExtentName(handle, i);
+    if (name.empty()) continue;  // an extent of zeros has no file
+    const std::string file = selfContained ? path : ExtentFile(path, name, error);
+    libbfio_handle_t* h = nullptr;
+    bool opened = !file.empty() && bfio.libbfio_file_initialize(&h, &be) == 1 &&
+                  bfio.libbfio_file_set_name(h, file.c_str(), file.size() + 1, &be) == 1 &&
+                  bfio.libbfio_handle_open(h, LIBBFIO_OPEN_READ, &be) == 1;
+    if (opened && bfio.libbfio_pool_set_handle(pool, i, h, LIBBFIO_OPEN_READ, &be) != 1) {
+      opened = false;
+    } else if (opened) {
+      h = nullptr;  // the pool has it
     }
-    if (e != nullptr) vmdk.libvmdk_error_free(&e);
-    CutAtNul(name);
-    if (name.empty()) continue;
-    const std::filesystem::path named(name);
-    for (const std::filesystem::path& place :
-         {named.is_absolute() ? named : dir / named, dir / named.filename()}) {
-      struct stat st {};
-      if (::stat(place.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode)) {
-        error = "extent " + place.string() + ": not a disk image or block device";
-        return false;
-      }
+    if (be != nullptr) bfio.libbfio_error_free(&be);
+    if (h != nullptr) bfio.libbfio_handle_free(&h, nullptr);
+    if (!opened) {
+      if (!file.empty()) error = "extent " + file + ": unable to open it";
+      bfio.libbfio_pool_close_all(pool, nullptr);
+      bfio.libbfio_pool_free(&pool, nullptr);
+      return nullptr;
     }
+    if (file != path) source.AddCompanion("extent", file);
   }
-  return true;
+  return pool;
 }
 
 constexpr ParentWords kParent{"parent", " of the image not found beside it", "parent images"};
 
 std::unique_ptr<VmdkSource> Open(const std::string& path, int depth, std::string& error) {
-  if (!LoadVmdk(error)) return nullptr;
+  if (!LoadVmdk(error) || !LoadBfio(error)) return nullptr;
   libvmdk_handle_t* handle = nullptr;
   libvmdk_error_t* e = nullptr;
   if (vmdk.libvmdk_handle_initialize(&handle, &e) != 1) {
@@ -147,13 +259,11 @@ std::unique_ptr<VmdkSource> Open(const std::string& path, int depth, std::string
     return nullptr;
   }
   auto source = std::make_unique<VmdkSource>(handle);
-  // The extents that a descriptor names lie beside it.
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  const std::string dir = folder.empty() ? std::string(".") : folder.string();
-  if (!ExtentsAreFiles(handle, dir, error)) return nullptr;
-  if (vmdk.libvmdk_handle_set_extent_data_files_path(handle, dir.c_str(), dir.size(), &e) != 1 ||
-      vmdk.libvmdk_handle_open_extent_data_files(handle, &e) != 1) {
-    error = Message(e, "unable to open the extent files");
+  libbfio_pool_t* pool = OpenExtents(handle, path, *source, error);
+  if (pool == nullptr) return nullptr;
+  source->KeepPool(pool);
+  if (vmdk.libvmdk_handle_open_extent_data_files_file_io_pool(handle, pool, &e) != 1) {
+    error = Message(e, "unable to read the extent files");
     return nullptr;
   }
   size64_t size = 0;
@@ -176,7 +286,7 @@ std::unique_ptr<VmdkSource> Open(const std::string& path, int depth, std::string
     return nullptr;
   }
   CutAtNul(name);
-  std::unique_ptr<VmdkSource> parent = OpenParent(path, name, depth, kParent, Open, error);
+  std::unique_ptr<VmdkSource> parent = OpenParent(*source, path, name, depth, kParent, Open, error);
   if (parent == nullptr) return nullptr;
   if (vmdk.libvmdk_handle_set_parent_handle(handle, parent->Handle(), &e) != 1) {
     error = Message(e, "unable to use the parent image");
