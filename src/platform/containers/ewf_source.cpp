@@ -82,8 +82,13 @@ bool IsFirstSegment(const std::string& path, std::string& error) {
     segment = view.U32(h::kSegment2);
   }
   if (segment == 1 || !view.Has(0, h::kSize)) return true;
-  error = "segment " + std::to_string(segment) + " of an EWF image: name its first segment (" +
-          FirstSegmentName(path) + ")";
+  const std::string first = FirstSegmentName(path);
+  // Named as the first, numbered as another: the header is what is wrong.
+  error = first == std::filesystem::path(path).filename().string()
+              ? "an EWF image whose first segment's header gives segment number " +
+                    std::to_string(segment) + ": the header is damaged"
+              : "segment " + std::to_string(segment) + " of an EWF image: name its first segment (" +
+                    first + ")";
   return false;
 }
 
