@@ -36,20 +36,7 @@ namespace {
   X(libewf_handle_get_number_of_checksum_errors) \
   X(libewf_handle_get_checksum_error)
 
-struct EwfTable {
-#define X(fn) decltype(&::fn) fn = nullptr;
-  LIBEWF_FUNCTIONS(X)
-#undef X
-};
-EwfTable ewf;
-
-// False, with the reason, when the library can't be loaded.
-bool LoadEwf(std::string& error) {
-#define X(fn) DISKLENS_LIBRARY_SYMBOL(ewf, fn),
-  static const LibrarySymbol kSymbols[] = {LIBEWF_FUNCTIONS(X)};
-#undef X
-  return LoadSharedLibrary(kLibEwf, kSymbols, std::size(kSymbols), error);
-}
+DISKLENS_LIBRARY_TABLE(EwfTable, ewf, LoadEwf, LIBEWF_FUNCTIONS, kLibEwf)
 
 std::string Message(libewf_error_t* error, const char* fallback) {
   return TakeLibraryError("libewf", error, fallback, ewf.libewf_error_backtrace_sprint,

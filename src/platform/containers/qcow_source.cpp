@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "platform/containers/bfio_library.h"
 #include "platform/containers/containers.h"
 #include "platform/containers/library_message.h"
 #include "platform/containers/shared_library.h"
@@ -19,28 +20,6 @@
 namespace disklens {
 
 namespace {
-
-// The functions of libbfio this file calls, each named once.
-#define LIBBFIO_FUNCTIONS(X) \
-  X(libbfio_handle_free) \
-  X(libbfio_memory_range_initialize) \
-  X(libbfio_memory_range_set) \
-  X(libbfio_error_free)
-
-struct BfioTable {
-#define X(fn) decltype(&::fn) fn = nullptr;
-  LIBBFIO_FUNCTIONS(X)
-#undef X
-};
-BfioTable bfio;
-
-// False, with the reason, when the library can't be loaded.
-bool LoadBfio(std::string& error) {
-#define X(fn) DISKLENS_LIBRARY_SYMBOL(bfio, fn),
-  static const LibrarySymbol kSymbols[] = {LIBBFIO_FUNCTIONS(X)};
-#undef X
-  return LoadSharedLibrary(kLibBfio, kSymbols, std::size(kSymbols), error);
-}
 
 // The functions of libqcow this file calls, each named once.
 #define LIBQCOW_FUNCTIONS(X) \
@@ -57,20 +36,7 @@ bool LoadBfio(std::string& error) {
   X(libqcow_file_get_utf8_backing_filename) \
   X(libqcow_file_set_parent_file)
 
-struct QcowTable {
-#define X(fn) decltype(&::fn) fn = nullptr;
-  LIBQCOW_FUNCTIONS(X)
-#undef X
-};
-QcowTable qcow;
-
-// False, with the reason, when the library can't be loaded.
-bool LoadQcow(std::string& error) {
-#define X(fn) DISKLENS_LIBRARY_SYMBOL(qcow, fn),
-  static const LibrarySymbol kSymbols[] = {LIBQCOW_FUNCTIONS(X)};
-#undef X
-  return LoadSharedLibrary(kLibQcow, kSymbols, std::size(kSymbols), error);
-}
+DISKLENS_LIBRARY_TABLE(QcowTable, qcow, LoadQcow, LIBQCOW_FUNCTIONS, kLibQcow)
 
 std::string Message(libqcow_error_t* error, const char* fallback) {
   return TakeLibraryError("libqcow", error, fallback, qcow.libqcow_error_backtrace_sprint,

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <iterator>
 #include <string>
 
 namespace disklens {
@@ -37,7 +38,21 @@ bool LoadSharedLibrary(const SharedLibrary& library, const LibrarySymbol* symbol
 
 }  // namespace disklens
 
-// A table entry for the library function `fn`, kept in the member of the same
-// name of `table`: the name is written once.
-#define DISKLENS_LIBRARY_SYMBOL(table, fn) \
-  ::disklens::LibrarySymbol { #fn, &(table).fn, sizeof((table).fn) }
+// A table of the functions of a library that a file calls, each named once in
+// LIST (a macro that applies its argument to each function name):
+//   #define LIBVHDI_FUNCTIONS(X) X(libvhdi_file_open) X(libvhdi_file_close)
+//   DISKLENS_LIBRARY_TABLE(VhdiTable, vhdi, LoadVhdi, LIBVHDI_FUNCTIONS, kLibVhdi)
+// declares `vhdi`, whose member of each function's name holds its address,
+// and `bool LoadVhdi(std::string& error)`, which fills it (see LoadSharedLibrary).
+#define DISKLENS_LIBRARY_MEMBER(fn) decltype(&::fn) fn = nullptr;
+#define DISKLENS_LIBRARY_ENTRY(fn) ::disklens::LibrarySymbol{#fn, &t.fn, sizeof t.fn},
+#define DISKLENS_LIBRARY_TABLE(Table, table, Load, LIST, library)                      \
+  struct Table {                                                                      \
+    LIST(DISKLENS_LIBRARY_MEMBER)                                                     \
+  };                                                                                  \
+  Table table;                                                                        \
+  bool Load(std::string& error) {                                                     \
+    Table& t = table;                                                                 \
+    const ::disklens::LibrarySymbol symbols[] = {LIST(DISKLENS_LIBRARY_ENTRY)};       \
+    return ::disklens::LoadSharedLibrary(library, symbols, std::size(symbols), error); \
+  }

@@ -29,20 +29,7 @@ namespace {
   X(libvhdi_file_get_utf8_parent_filename) \
   X(libvhdi_file_set_parent_file)
 
-struct VhdiTable {
-#define X(fn) decltype(&::fn) fn = nullptr;
-  LIBVHDI_FUNCTIONS(X)
-#undef X
-};
-VhdiTable vhdi;
-
-// False, with the reason, when the library can't be loaded.
-bool LoadVhdi(std::string& error) {
-#define X(fn) DISKLENS_LIBRARY_SYMBOL(vhdi, fn),
-  static const LibrarySymbol kSymbols[] = {LIBVHDI_FUNCTIONS(X)};
-#undef X
-  return LoadSharedLibrary(kLibVhdi, kSymbols, std::size(kSymbols), error);
-}
+DISKLENS_LIBRARY_TABLE(VhdiTable, vhdi, LoadVhdi, LIBVHDI_FUNCTIONS, kLibVhdi)
 
 std::string Message(libvhdi_error_t* error, const char* fallback) {
   return TakeLibraryError("libvhdi", error, fallback, vhdi.libvhdi_error_backtrace_sprint,

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/containers/bfio_library.h"
 #include "platform/containers/containers.h"
 #include "platform/containers/library_message.h"
 #include "platform/containers/shared_library.h"
@@ -43,46 +44,7 @@ namespace {
   X(libvmdk_handle_get_utf8_parent_filename) \
   X(libvmdk_handle_set_parent_handle)
 
-struct VmdkTable {
-#define X(fn) decltype(&::fn) fn = nullptr;
-  LIBVMDK_FUNCTIONS(X)
-#undef X
-};
-VmdkTable vmdk;
-
-// False, with the reason, when the library can't be loaded.
-bool LoadVmdk(std::string& error) {
-#define X(fn) DISKLENS_LIBRARY_SYMBOL(vmdk, fn),
-  static const LibrarySymbol kSymbols[] = {LIBVMDK_FUNCTIONS(X)};
-#undef X
-  return LoadSharedLibrary(kLibVmdk, kSymbols, std::size(kSymbols), error);
-}
-
-// The functions of libbfio this file calls, each named once.
-#define LIBBFIO_FUNCTIONS(X) \
-  X(libbfio_error_free) \
-  X(libbfio_file_initialize) \
-  X(libbfio_file_set_name) \
-  X(libbfio_handle_open) \
-  X(libbfio_handle_free) \
-  X(libbfio_pool_initialize) \
-  X(libbfio_pool_set_handle) \
-  X(libbfio_pool_close_all) \
-  X(libbfio_pool_free)
-
-struct BfioTable {
-#define X(fn) decltype(&::fn) fn = nullptr;
-  LIBBFIO_FUNCTIONS(X)
-#undef X
-};
-BfioTable bfio;
-
-bool LoadBfio(std::string& error) {
-#define X(fn) DISKLENS_LIBRARY_SYMBOL(bfio, fn),
-  static const LibrarySymbol kSymbols[] = {LIBBFIO_FUNCTIONS(X)};
-#undef X
-  return LoadSharedLibrary(kLibBfio, kSymbols, std::size(kSymbols), error);
-}
+DISKLENS_LIBRARY_TABLE(VmdkTable, vmdk, LoadVmdk, LIBVMDK_FUNCTIONS, kLibVmdk)
 
 std::string Message(libvmdk_error_t* error, const char* fallback) {
   return TakeLibraryError("libvmdk", error, fallback, vmdk.libvmdk_error_backtrace_sprint,
