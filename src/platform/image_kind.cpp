@@ -145,6 +145,10 @@ const char* ImageKindText(ImageKind kind) {
   return "a raw image";
 }
 
+const char kImageFormatsText[] =
+    "image formats read: raw, split raw sets, VHD, VHDX, VMDK, qcow, qcow2, EWF; named and "
+    "refused: VirtualBox VDI, Parallels, QED, Apple UDIF, Bochs, cloop, AFF";
+
 bool IsUnreadKind(ImageKind kind) {
   switch (kind) {
     case ImageKind::kVdi:

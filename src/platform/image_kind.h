@@ -52,6 +52,9 @@ bool IsUnreadKind(ImageKind kind);
 // "a VirtualBox VDI image, which disklens does not read: convert it with ...".
 std::string UnreadKindReason(ImageKind kind);
 
+// What --verbose says of the formats once a run meets a file that is not raw.
+extern const char kImageFormatsText[];
+
 // The format whose usual file name `path` carries (".vmdk" names a VMDK
 // image), kRaw for any other name; letter case is ignored.
 ImageKind KindNamedBy(const std::string& path);

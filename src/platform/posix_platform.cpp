@@ -108,6 +108,10 @@ void PosixPlatform::SayNotOpened(std::uint32_t index, const DiskSource& source, 
 bool PosixPlatform::OpenContainer(std::uint32_t index, const DiskSource& source, int fd,
                                   std::uint64_t fileSize, File& file) {
   const ImageKind kind = DetectFileKind(fd, fileSize);
+  if (verbose_ && kind != ImageKind::kRaw && !formatsSaid_) {
+    formatsSaid_ = true;
+    std::fprintf(stderr, "disklens: %s\n", kImageFormatsText);
+  }
   if (kind == ImageKind::kRaw) {
     if (const ImageKind named = KindNamedBy(source.path); named != ImageKind::kRaw) {
       messages_.Note(index, source,

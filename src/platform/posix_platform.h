@@ -92,6 +92,7 @@ class PosixPlatform : public Platform {
   Handle nextHandle_ = 0x100;
   std::map<Handle, File> files_;
   bool verbose_ = false;
+  bool formatsSaid_ = false;  // the --verbose line of the formats, once a run
   DiskMessages messages_;
   std::set<std::uint32_t> sectorSizeSaid_;
   std::set<std::uint32_t> readErrorSaid_;

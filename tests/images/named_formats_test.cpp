@@ -33,6 +33,11 @@ void ExpectRefused(const Fixture& f, const std::string& file, const std::string&
   EXPECT_NE(run.out.find("GPT Found (HD1)"), std::string::npos);
 }
 
+// What --verbose says once a run meets a file that is not raw.
+const std::string kFormatsLine =
+    "disklens: image formats read: raw, split raw sets, VHD, VHDX, VMDK, qcow, qcow2, EWF; named "
+    "and refused: VirtualBox VDI, Parallels, QED, Apple UDIF, Bochs, cloop, AFF\n";
+
 std::string QemuReason(const char* text) {
   return std::string(text) +
          ", which disklens does not read: convert it with \"qemu-img convert -O raw\" or attach it";
@@ -53,6 +58,9 @@ TEST_P(RefusedFormats, QemuImgWrittenImagesAreNamedNotReadAsRaw) {
   const std::string file = f.dir.File(std::string("disk") + GetParam().suffix);
   ASSERT_TRUE(test::QemuConvert(f.raw, file, GetParam().format, ""));
   ExpectRefused(f, file, QemuReason(GetParam().text));
+  const test::ProgramRun verbose = test::RunDisklens(file, {"--verbose"});
+  EXPECT_EQ(verbose.err, kFormatsLine + "disklens: HD0: " + file + ": " +
+                             QemuReason(GetParam().text) + "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, RefusedFormats,
@@ -120,7 +128,7 @@ TEST(OldVhdFooter, FixedImageWith511ByteFooterReadsAsItsRawData) {
   std::filesystem::resize_file(vhd, size - 1);
   test::ExpectSameReports(f.raw, vhd);
   const test::ProgramRun verbose = test::RunDisklens(vhd, {"--verbose"});
-  EXPECT_EQ(verbose.err, "disklens: HD0 = " + vhd +
+  EXPECT_EQ(verbose.err, kFormatsLine + "disklens: HD0 = " + vhd +
                              " (a fixed VHD image with a 511-byte footer, 512-byte sectors, " +
                              std::to_string(std::filesystem::file_size(f.raw)) + " bytes)\n");
 
