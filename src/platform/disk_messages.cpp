@@ -19,6 +19,12 @@ void DiskMessages::Source(std::uint32_t index, const std::string& path, std::uin
                static_cast<unsigned long long>(bytes));
 }
 
+void DiskMessages::AlsoReads(std::uint32_t index, const std::string& path) {
+  if (!besides_.insert({index, path}).second) return;
+  std::fprintf(stderr, "disklens: HD%u also reads %s\n", static_cast<unsigned>(index),
+               path.c_str());
+}
+
 void DiskMessages::ExplainDenied() const {
   if (denied_.empty()) return;
   const std::size_t k = denied_.size();

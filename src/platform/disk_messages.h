@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "platform/disk_list.h"
 
@@ -22,6 +23,10 @@ class DiskMessages {
   // with "<kind>, " before the sector size for a container ("a qcow2 image").
   void Source(std::uint32_t index, const std::string& path, std::uint32_t sectorSize,
               std::uint64_t bytes, const char* kind = nullptr);
+
+  // The --verbose line "disklens: HD<n> also reads <path>" for each file read
+  // beside the one named (a split image's later segments).
+  void AlsoReads(std::uint32_t index, const std::string& path);
 
   // A system disk that could not be opened for lack of rights.
   void Denied(std::uint32_t index) { denied_.insert(index); }
@@ -43,6 +48,7 @@ class DiskMessages {
   bool rawDenied_ = false;
   std::set<std::uint32_t> notOpened_;
   std::set<std::uint32_t> sources_;
+  std::set<std::pair<std::uint32_t, std::string>> besides_;
   std::set<std::uint32_t> denied_;
 };
 

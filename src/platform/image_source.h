@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/image_kind.h"
 
@@ -28,9 +29,14 @@ class ImageSource {
 struct OpenedImage {
   std::unique_ptr<ImageSource> source;  // null when the container does not open
   std::string error;                    // why, as the library words it
+  std::vector<std::string> besides{};   // the files read beside the one named
 };
 
 // Opens `path`, a container of `kind` (not kRaw), with the format's library.
 OpenedImage OpenImageSource(ImageKind kind, const std::string& path);
+
+// Opens the segments of a split raw image, first to last, as one disk; a
+// segment that is not a file or block device is refused before any is opened.
+OpenedImage OpenSplitRawImage(const std::vector<std::string>& segments);
 
 }  // namespace disklens

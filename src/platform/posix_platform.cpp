@@ -17,6 +17,7 @@
 #include "platform/dkhlp32.h"
 #include "platform/geometry_reply.h"
 #include "platform/posix_image_kind.h"
+#include "platform/posix_split_image.h"
 #include "platform/utf8.h"
 
 namespace disklens {
@@ -96,7 +97,7 @@ void PosixPlatform::SayNotOpened(std::uint32_t index, const DiskSource& source, 
 bool PosixPlatform::OpenContainer(std::uint32_t index, const DiskSource& source, int fd,
                                   std::uint64_t fileSize, File& file) {
   const ImageKind kind = DetectFileKind(fd, fileSize);
-  if (kind == ImageKind::kRaw) return true;
+  if (kind == ImageKind::kRaw) return OpenSplitSet(index, source, file);
   OpenedImage opened = OpenImageSource(kind, source.path);
   if (opened.source == nullptr) {
     messages_.NotOpened(index, source, opened.error.c_str());
@@ -123,6 +124,22 @@ bool PosixPlatform::OpenContainer(std::uint32_t index, const DiskSource& source,
   }
   file.image = std::move(opened.source);
   file.kind = kind;
+  file.description = ImageKindText(kind);
+  return true;
+}
+
+// A raw file named as the first segment of a split image reads the whole set;
+// false (said on stderr) for a later segment or a set that does not open.
+bool PosixPlatform::OpenSplitSet(std::uint32_t index, const DiskSource& source, File& file) {
+  SplitImageOpen split = OpenSplitImage(source.path);
+  if (!split.split) return true;
+  if (split.image.source == nullptr) {
+    messages_.NotOpened(index, source, split.image.error.c_str());
+    return false;
+  }
+  file.image = std::move(split.image.source);
+  file.description = "a split raw image of " + std::to_string(split.segments) + " segments";
+  file.besides = std::move(split.image.besides);
   return true;
 }
 
@@ -319,7 +336,8 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
     if (file.blockDevice && ::ioctl(fd, BLKGETSIZE64, &bytes) != 0) bytes = 0;
     if (file.image != nullptr) bytes = file.image->MediaSize();
     messages_.Source(*index, source.path, file.sectorSize, bytes,
-                     file.image != nullptr ? ImageKindText(file.kind) : nullptr);
+                     file.image != nullptr ? file.description.c_str() : nullptr);
+    for (const std::string& beside : file.besides) messages_.AlsoReads(*index, beside);
   }
   const Handle h = NewHandle();
   files_.emplace(h, std::move(file));

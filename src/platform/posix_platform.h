@@ -61,6 +61,8 @@ class PosixPlatform : public Platform {
     // A container file's virtual disk; reads go through it instead of `fd`.
     std::shared_ptr<ImageSource> image{};
     ImageKind kind = ImageKind::kRaw;
+    std::string description{};          // "a qcow2 image", for --verbose
+    std::vector<std::string> besides{};  // the files read beside it, for --verbose
     std::uint32_t index = 0;  // the disk number it stands behind
   };
   struct Mutex {
@@ -77,6 +79,7 @@ class PosixPlatform : public Platform {
   void SayNotOpened(std::uint32_t index, const DiskSource& source, int error);
   bool OpenContainer(std::uint32_t index, const DiskSource& source, int fd, std::uint64_t fileSize,
                      File& file);
+  bool OpenSplitSet(std::uint32_t index, const DiskSource& source, File& file);
   bool ReadImage(File& file, void* buffer, std::uint32_t bytes, std::uint32_t* done);
 
   bool asWin9x_;

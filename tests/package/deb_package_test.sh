@@ -46,7 +46,7 @@ done
 # The container libraries, loaded by a build with DISKLENS_IMAGE_FORMATS, are
 # dependencies that dpkg-shlibdeps found.
 if grep -q '^DISKLENS_IMAGE_FORMATS:BOOL=ON' "$build/CMakeCache.txt"; then
-  for pair in libvhdi.so.1:libvhdi1 libvmdk.so.1:libvmdk1 libqcow.so.1:libqcow1 libewf.so.2:libewf2 libbfio.so.1:libbfio1; do
+  for pair in libvhdi.so.1:libvhdi1 libvmdk.so.1:libvmdk1 libqcow.so.1:libqcow1 libewf.so.2:libewf2 libsmraw.so.1:libsmraw1 libbfio.so.1:libbfio1; do
     grep -qxF "${pair%%:*}" <<<"$needed" || fail "the program does not load ${pair%%:*}: $needed"
     has_depend "${pair#*:}" || fail "Depends lacks ${pair#*:}: '$depends'"
   done

@@ -25,4 +25,10 @@ OpenedImage OpenImageSource(ImageKind kind, const std::string& path) {
   return opened;
 }
 
+OpenedImage OpenSplitRawImage(const std::vector<std::string>& segments) {
+  OpenedImage opened;
+  opened.source = OpenSmrawSource(segments, opened.besides, opened.error);
+  return opened;
+}
+
 }  // namespace disklens
