@@ -115,6 +115,21 @@ TEST(SplitRawSegments, LaterSegmentIsRefusedWithTheFirstsName) {
                          s.dir.File("set/x.000") + "\n");
 }
 
+// A set of more segments than the run may open files at once.
+TEST(SplitRawSegments, ManySegmentsReadWithFewFileDescriptors) {
+  SplitGpt s;
+  MakeSplitGpt(s);
+  std::filesystem::create_directory(s.dir.File("many"));
+  const std::vector<std::string> segments =
+      Split(s.raw, s.dir.File("many/g."), "-n 1100 -d -a 4 --numeric-suffixes=1");
+  ASSERT_EQ(segments.size(), 1100u);
+  const test::ProgramRun run =
+      test::RunDisklens(segments[0], {}, DISKLENS_BINARY, "ulimit -n 200;");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, test::RunDisklens(s.raw).out);
+}
+
 TEST(SplitRawSegments, LoneFirstSegmentIsAnOrdinaryRawFile) {
   SplitGpt s;
   MakeSplitGpt(s);

@@ -14,6 +14,8 @@ namespace disklens {
 
 namespace {
 
+constexpr int kMaxOpenSegments = 64;
+
 std::string Message(libsmraw_error_t* error, const char* fallback) {
   return TakeLibraryError("libsmraw", error, fallback, libsmraw_error_backtrace_sprint,
                           libsmraw_error_free);
@@ -104,7 +106,10 @@ std::unique_ptr<ImageSource> OpenSmrawSource(std::vector<std::string> segments,
     error = Message(e, "out of memory");
     return nullptr;
   }
-  if (libsmraw_handle_open(handle, names.data(), static_cast<int>(names.size()),
+  // Without a bound the library keeps every segment open, and a set of
+  // thousands runs out of file descriptors.
+  if (libsmraw_handle_set_maximum_number_of_open_handles(handle, kMaxOpenSegments, &e) != 1 ||
+      libsmraw_handle_open(handle, names.data(), static_cast<int>(names.size()),
                            LIBSMRAW_OPEN_READ, &e) != 1) {
     error = Message(e, "unable to open the segment files");
     libsmraw_handle_free(&handle, nullptr);
