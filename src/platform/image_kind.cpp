@@ -125,6 +125,8 @@ const char* ImageKindText(ImageKind kind) {
       return "a qcow version 1 image";
     case ImageKind::kEwf:
       return "an EWF image";
+    case ImageKind::kSplitRaw:
+      return "a split raw image";
     case ImageKind::kVdi:
       return "a VirtualBox VDI image";
     case ImageKind::kParallels:

@@ -17,6 +17,7 @@ enum class ImageKind {
   kQcow,   // qcow2, versions 2 and 3
   kQcow1,  // the first qcow format
   kEwf,
+  kSplitRaw,  // raw segments named x.001, x.002... read through libsmraw
   // A dynamic VHD whose footer copy at the start is there but whose footer at
   // the end is not: cut short, or damaged at its end.
   kVhdFooterMissing,

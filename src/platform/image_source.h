@@ -54,4 +54,8 @@ struct OpenedImage {
 // Opens `path`, a container of `kind` (not kRaw), with the format's library.
 OpenedImage OpenImageSource(ImageKind kind, const std::string& path);
 
+// Opens the segments of a split raw image, first to last, as one disk; a
+// segment that is not a file or block device is refused before any is opened.
+OpenedImage OpenSplitRawImage(const std::vector<std::string>& segments);
+
 }  // namespace disklens

@@ -12,4 +12,11 @@ OpenedImage OpenImageSource(ImageKind kind, const std::string& /*path*/) {
   return opened;
 }
 
+OpenedImage OpenSplitRawImage(const std::vector<std::string>& segments) {
+  OpenedImage opened;
+  opened.error = "the first of " + std::to_string(segments.size()) +
+                 " segments of a split raw image (this build reads whole raw images only)";
+  return opened;
+}
+
 }  // namespace disklens

@@ -18,6 +18,7 @@
 #include "platform/dkhlp32.h"
 #include "platform/geometry_reply.h"
 #include "platform/posix_image_kind.h"
+#include "platform/posix_split_image.h"
 #include "platform/utf8.h"
 #include "platform/vhd_footer.h"
 
@@ -117,8 +118,9 @@ bool PosixPlatform::OpenContainer(std::uint32_t index, const DiskSource& source,
       messages_.Note(index, source,
                      "named like " + std::string(ImageKindText(named)) +
                          " but without its signature: read as a raw image");
+      return true;
     }
-    return true;
+    return OpenSplitSet(index, source, file);
   }
   if (IsUnreadKind(kind)) {
     messages_.NotOpened(index, source, UnreadKindReason(kind).c_str());
@@ -167,6 +169,27 @@ bool PosixPlatform::OpenContainer(std::uint32_t index, const DiskSource& source,
   file.dataSize = opened.source->MediaSize();
   file.image = std::move(opened.source);
   file.kind = kind;
+  file.description = ImageKindText(kind);
+  return true;
+}
+
+// A raw file named as the first segment of a split image reads the whole set;
+// false (said on stderr) for a later segment or a set that does not open.
+bool PosixPlatform::OpenSplitSet(std::uint32_t index, const DiskSource& source, File& file) {
+  SplitImageOpen split = OpenSplitImage(source.path);
+  if (!split.split) return true;
+  if (split.image.source == nullptr) {
+    messages_.NotOpened(index, source, split.image.error.c_str());
+    return false;
+  }
+  if (verbose_ && !formatsSaid_) {
+    formatsSaid_ = true;
+    std::fprintf(stderr, "disklens: %s\n", kImageFormatsText);
+  }
+  file.dataSize = split.image.source->MediaSize();
+  file.image = std::move(split.image.source);
+  file.kind = ImageKind::kSplitRaw;
+  file.description = "a split raw image of " + std::to_string(split.segments) + " segments";
   return true;
 }
 
@@ -191,6 +214,7 @@ bool PosixPlatform::OpenOldFooterVhd(std::uint32_t index, const DiskSource& sour
   }
   file.dataSize = size;
   file.kind = ImageKind::kVhdOldFooter;
+  file.description = ImageKindText(file.kind);
   return true;
 }
 
@@ -387,7 +411,7 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
     if (file.blockDevice && ::ioctl(fd, BLKGETSIZE64, &bytes) != 0) bytes = 0;
     if (file.kind != ImageKind::kRaw) bytes = file.dataSize;
     messages_.Source(*index, source.path, file.sectorSize, bytes,
-                     file.kind != ImageKind::kRaw ? ImageKindText(file.kind) : nullptr);
+                     file.kind != ImageKind::kRaw ? file.description.c_str() : nullptr);
     if (file.image != nullptr) {
       for (const CompanionFile& c : file.image->Companions()) {
         messages_.Companion(*index, c.role, c.path);

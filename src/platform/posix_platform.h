@@ -64,6 +64,7 @@ class PosixPlatform : public Platform {
     // The size of the disk a container holds (kind not kRaw), which may end
     // before the file does.
     std::uint64_t dataSize = 0;
+    std::string description{};          // "a qcow2 image", for --verbose
     std::uint32_t index = 0;  // the disk number it stands behind
   };
   struct Mutex {
@@ -82,6 +83,7 @@ class PosixPlatform : public Platform {
                      File& file);
   bool OpenOldFooterVhd(std::uint32_t index, const DiskSource& source, int fd,
                         std::uint64_t fileSize, File& file);
+  bool OpenSplitSet(std::uint32_t index, const DiskSource& source, File& file);
   bool ReadImage(File& file, void* buffer, std::uint32_t bytes, std::uint32_t* done);
 
   bool asWin9x_;

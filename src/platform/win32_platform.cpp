@@ -6,12 +6,17 @@
 #include <utility>
 
 #include "platform/geometry_reply.h"
+#include "platform/split_image_names.h"
 #include "platform/win32_image_kind.h"
 #include "platform/win32_error_text.h"
 
 namespace disklens {
 
 namespace {
+
+bool AnythingNamed(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 HANDLE ToWin(Handle h) { return reinterpret_cast<HANDLE>(h); }
 Handle FromWin(HANDLE h) { return reinterpret_cast<Handle>(h); }
@@ -179,6 +184,20 @@ Handle Win32Platform::CreateFileA(const char* path, std::uint32_t desiredAccess,
             : std::string(ImageKindText(kind)) +
                   " (this build reads raw images; attach it with Disk Management or "
                   "Mount-DiskImage and run disklens on the physical drive it becomes)";
+    messages_.NotOpened(*index, source, reason.c_str());
+    ::SetLastError(ERROR_NOT_SUPPORTED);
+    return kInvalidHandle;
+  }
+  // Nor is a segment of a split raw image read as if it were the whole disk.
+  if (const SplitSet split = FindSplitSet(source.path, AnythingNamed);
+      split.role != SplitRole::kNone) {
+    ::CloseHandle(file);
+    const std::string reason =
+        (split.role == SplitRole::kFirst
+             ? "the first of " + std::to_string(split.segments.size()) + " segments"
+             : "a later segment, after " + split.segments.front() + ",") +
+        " of a split raw image (this build reads whole raw images: join the segments into one "
+        "file first, with copy /b)";
     messages_.NotOpened(*index, source, reason.c_str());
     ::SetLastError(ERROR_NOT_SUPPORTED);
     return kInvalidHandle;

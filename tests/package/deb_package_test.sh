@@ -49,7 +49,7 @@ done
 containers=no
 if grep -q '^DISKLENS_IMAGE_FORMATS:BOOL=ON' "$build/CMakeCache.txt"; then
   containers=yes
-  for pair in libvhdi.so.1:libvhdi1 libvmdk.so.1:libvmdk1 libqcow.so.1:libqcow1 libewf.so.2:libewf2 libbfio.so.1:libbfio1; do
+  for pair in libvhdi.so.1:libvhdi1 libvmdk.so.1:libvmdk1 libqcow.so.1:libqcow1 libewf.so.2:libewf2 libsmraw.so.1:libsmraw1 libbfio.so.1:libbfio1; do
     ! grep -qxF "${pair%%:*}" <<<"$needed" || fail "the program links ${pair%%:*} at start-up: $needed"
     has_depend "${pair#*:}" || fail "Depends lacks ${pair#*:}: '$depends'"
     grep -qaF "${pair%%:*}" "$scratch/root/usr/bin/disklens" || fail "the program does not name ${pair%%:*}"

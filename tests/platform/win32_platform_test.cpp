@@ -272,5 +272,31 @@ TEST(Win32Platform, ContainerImagesAreNamedNotReadAsRaw) {
                 tail);
 }
 
+// Nor is a segment of a split raw image read as if it were the whole disk; a
+// lone first segment is an ordinary image.
+TEST(Win32Platform, SplitRawSegmentsAreNamedNotReadAsWholeDisks) {
+  TempDir dir;
+  const std::string first = dir.Write("x.001", Pattern(64 * 512));
+  const std::string second = dir.Write("x.002", Pattern(64 * 512));
+  dir.Write("x.003", Pattern(3 * 512));
+  const std::string lone = dir.Write("lone.001", Pattern(64 * 512));
+  Win32Platform win({{first, 512, first}, {second, 512, second}, {lone, 512, lone}});
+  ScopedPlatform use(win);
+  SessionGuard session;
+  testing::internal::CaptureStderr();
+  Disk a{OpenDiskDevice(0, kKindHardDisk, kGenericRead)};
+  Disk b{OpenDiskDevice(1, kKindHardDisk, kGenericRead)};
+  Disk c{OpenDiskDevice(2, kKindHardDisk, kGenericRead)};
+  EXPECT_EQ(a.device, nullptr);
+  EXPECT_EQ(b.device, nullptr);
+  EXPECT_NE(c.device, nullptr);
+  const std::string tail =
+      " of a split raw image (this build reads whole raw images: join the segments into one file "
+      "first, with copy /b)\n";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "disklens: HD0: " + first + ": the first of 3 segments" + tail + "disklens: HD1: " +
+                second + ": a later segment, after " + first + "," + tail);
+}
+
 }  // namespace
 }  // namespace disklens

@@ -28,4 +28,10 @@ OpenedImage OpenImageSource(ImageKind kind, const std::string& path) {
   return opened;
 }
 
+OpenedImage OpenSplitRawImage(const std::vector<std::string>& segments) {
+  OpenedImage opened;
+  opened.source = OpenSmrawSource(segments, opened.error);
+  return opened;
+}
+
 }  // namespace disklens

@@ -29,6 +29,7 @@ inline constexpr SharedLibrary kLibVmdk{"libvmdk.so.1", "libvmdk1"};
 inline constexpr SharedLibrary kLibQcow{"libqcow.so.1", "libqcow1"};
 inline constexpr SharedLibrary kLibEwf{"libewf.so.2", "libewf2"};
 inline constexpr SharedLibrary kLibBfio{"libbfio.so.1", "libbfio1"};
+inline constexpr SharedLibrary kLibSmraw{"libsmraw.so.1", "libsmraw1"};
 
 // Loads `library` (once a run; later calls give the first answer) and fills
 // every slot of `symbols`; false with `error` naming the package to install
