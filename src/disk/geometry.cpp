@@ -105,7 +105,13 @@ std::int32_t GetDriveGeometry(const DiskDevice* device, DriveGeometry& geometry)
   std::uint8_t block[kDriveParameterBlockSize];
   PrepareDriveParameterBlock(block);
   if (s.dkDriveParameters(BiosNumber(*device), block, kDriveParameterBlockSize) == 0) return 0;
-  DecodeDriveParameterBlock(block, geometry);
+  const DriveParameters p = DecodeDriveParameterBlock(block);
+  geometry.cylinders = p.cylinders;
+  geometry.heads = p.heads;
+  geometry.sectorsPerTrack = p.sectorsPerTrack;
+  geometry.bytesPerSector = p.bytesPerSector;
+  geometry.totalSectors = p.totalSectors;
+  geometry.mediaType = kFixedMedia;
   return 1;
 }
 

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "bytes/bytes.h"
-#include "disk/geometry.h"
 
 namespace disklens {
 
@@ -14,9 +13,9 @@ void PrepareDriveParameterBlock(std::uint8_t block[kDriveParameterBlockSize]) {
   PutU16(block + dpb::kSize, static_cast<std::uint16_t>(kDriveParameterBlockSize));
 }
 
-void DecodeDriveParameterBlock(const std::uint8_t block[kDriveParameterBlockSize],
-                               DriveGeometry& geometry) {
+DriveParameters DecodeDriveParameterBlock(const std::uint8_t block[kDriveParameterBlockSize]) {
   const ByteView b{block, kDriveParameterBlockSize};
+  DriveParameters p;
   const std::uint32_t cylinders = b.U32(dpb::kCylinders);
   const std::uint32_t heads = b.U32(dpb::kHeads);
   const std::uint32_t sectors = b.U32(dpb::kSectorsPerTrack);
@@ -24,18 +23,18 @@ void DecodeDriveParameterBlock(const std::uint8_t block[kDriveParameterBlockSize
   if (cx != 0) {
     const std::uint32_t cl = cx & 0xFF;
     const std::uint32_t ch = cx >> 8;
-    geometry.sectorsPerTrack = cl & 0x3F;
-    geometry.cylinders = ch + ((cl & 0xC0) * 4) + 1;
-    geometry.heads = (heads >> 24) + 1;
+    p.sectorsPerTrack = cl & 0x3F;
+    p.cylinders = ch + ((cl & 0xC0) * 4) + 1;
+    p.heads = (heads >> 24) + 1;
   } else {
-    geometry.cylinders = cylinders;
-    geometry.heads = heads;
-    geometry.sectorsPerTrack = sectors;
+    p.cylinders = cylinders;
+    p.heads = heads;
+    p.sectorsPerTrack = sectors;
   }
   const std::uint16_t bytesPerSector = b.U16(dpb::kBytesPerSector);
-  geometry.bytesPerSector = bytesPerSector != 0 ? bytesPerSector : 512;
-  geometry.totalSectors = b.U64(dpb::kTotalSectors);
-  geometry.mediaType = kFixedMedia;
+  p.bytesPerSector = bytesPerSector != 0 ? bytesPerSector : 512;
+  p.totalSectors = b.U64(dpb::kTotalSectors);
+  return p;
 }
 
 }  // namespace disklens
