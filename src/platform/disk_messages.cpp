@@ -5,6 +5,7 @@
 namespace disklens {
 
 void DiskMessages::NotOpened(std::uint32_t index, const DiskSource& source, const char* reason) {
+  if (source.operand) operandNotOpened_ = true;
   if (source.entry.empty() || !notOpened_.insert(index).second) return;
   std::fprintf(stderr, "disklens: HD%u: %s: %s\n", static_cast<unsigned>(index),
                source.entry.c_str(), reason);
@@ -19,9 +20,14 @@ void DiskMessages::Source(std::uint32_t index, const std::string& path, std::uin
                static_cast<unsigned long long>(bytes));
 }
 
-void DiskMessages::ExplainDenied() const {
+void DiskMessages::ExplainDenied(bool superuser) const {
   if (denied_.empty()) return;
   const std::size_t k = denied_.size();
+  if (superuser) {
+    std::fprintf(stderr, "disklens: %zu %s could not be opened (Permission denied)\n", k,
+                 k == 1 ? "disk" : "disks");
+    return;
+  }
   std::fprintf(stderr,
                "disklens: %zu %s could not be opened (Permission denied): run as root or as a "
                "member of group \"disk\"\n",
@@ -31,6 +37,17 @@ void DiskMessages::ExplainDenied() const {
 void DiskMessages::ExplainNoRawDisk() const {
   if (rawOpened_ || !rawDenied_) return;
   std::fprintf(stderr, "disklens: no disk could be opened: run from an administrator's command prompt\n");
+}
+
+void ExplainDisksLeftOut(const std::vector<std::string>& names) {
+  if (names.empty()) return;
+  const std::size_t k = names.size();
+  std::fprintf(stderr,
+               "disklens: %zu %s left out, past HD%u: name %s as operands or in DISKLENS_DISKS, "
+               "%u at a time\n",
+               k, k == 1 ? "disk" : "disks", static_cast<unsigned>(kDiskNumbers - 1),
+               k == 1 ? "it" : "them", static_cast<unsigned>(kDiskNumbers));
+  for (const std::string& name : names) std::fprintf(stderr, "disklens: left out: %s\n", name.c_str());
 }
 
 }  // namespace disklens

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/disk_list.h"
 
@@ -16,7 +17,9 @@ class DiskMessages {
  public:
   // "disklens: HD<n>: <entry>: <reason>" for a DISKLENS_DISKS entry that did
   // not open; nothing for the system's own disks, which have no entry.
+  // An operand among them is remembered, for the exit status.
   void NotOpened(std::uint32_t index, const DiskSource& source, const char* reason);
+  bool OperandNotOpened() const { return operandNotOpened_; }
 
   // The --verbose line "disklens: HD<n> = <path> (<s>-byte sectors, <b> bytes)",
   // with "<kind>, " before the sector size for a container ("a qcow2 image").
@@ -27,8 +30,10 @@ class DiskMessages {
   void Denied(std::uint32_t index) { denied_.insert(index); }
 
   // "disklens: <k> disks could not be opened (Permission denied): run as root or
-  // as a member of group "disk"", when any were; nothing otherwise.
-  void ExplainDenied() const;
+  // as a member of group "disk"", when any were; nothing otherwise. For the
+  // `superuser` the reason alone: a container or a security module refused it,
+  // and the advice would not help.
+  void ExplainDenied(bool superuser = false) const;
 
   // Windows' raw disks: each open of \\.\PhysicalDriveN that went through,
   // and each that was refused for lack of rights.
@@ -39,11 +44,17 @@ class DiskMessages {
   void ExplainNoRawDisk() const;
 
  private:
+  bool operandNotOpened_ = false;
   bool rawOpened_ = false;
   bool rawDenied_ = false;
   std::set<std::uint32_t> notOpened_;
   std::set<std::uint32_t> sources_;
   std::set<std::uint32_t> denied_;
 };
+
+// "disklens: <k> disks left out, past HD31: name them as operands or in
+// DISKLENS_DISKS, 32 at a time" and one "disklens: left out: <name>" line for
+// each; nothing when `names` is empty.
+void ExplainDisksLeftOut(const std::vector<std::string>& names);
 
 }  // namespace disklens
