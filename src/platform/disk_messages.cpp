@@ -6,7 +6,7 @@ namespace disklens {
 
 void DiskMessages::NotOpened(std::uint32_t index, const DiskSource& source, const char* reason) {
   if (source.operand) operandNotOpened_ = true;
-  if (source.entry.empty() || !notOpened_.insert(index).second) return;
+  if ((source.entry.empty() && !source.operand) || !notOpened_.insert(index).second) return;
   std::fprintf(stderr, "disklens: HD%u: %s: %s\n", static_cast<unsigned>(index),
                source.entry.c_str(), reason);
 }
@@ -41,12 +41,18 @@ void DiskMessages::ExplainNoRawDisk() const {
 
 void ExplainDisksLeftOut(const std::vector<std::string>& names) {
   if (names.empty()) return;
-  const std::size_t k = names.size();
-  std::fprintf(stderr,
-               "disklens: %zu %s left out, past HD%u: name %s as operands or in DISKLENS_DISKS, "
-               "%u at a time\n",
-               k, k == 1 ? "disk" : "disks", static_cast<unsigned>(kDiskNumbers - 1),
-               k == 1 ? "it" : "them", static_cast<unsigned>(kDiskNumbers));
+  const unsigned last = static_cast<unsigned>(kDiskNumbers - 1);
+  if (names.size() == 1) {
+    std::fprintf(stderr,
+                 "disklens: 1 disk left out past HD%u, the last disk number: name it as an "
+                 "operand or in DISKLENS_DISKS\n",
+                 last);
+  } else {
+    std::fprintf(stderr,
+                 "disklens: %zu disks left out past HD%u, the last disk number: name them as "
+                 "operands or in DISKLENS_DISKS, %u at a time\n",
+                 names.size(), last, static_cast<unsigned>(kDiskNumbers));
+  }
   for (const std::string& name : names) std::fprintf(stderr, "disklens: left out: %s\n", name.c_str());
 }
 

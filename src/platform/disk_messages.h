@@ -52,9 +52,9 @@ class DiskMessages {
   std::set<std::uint32_t> denied_;
 };
 
-// "disklens: <k> disks left out, past HD31: name them as operands or in
-// DISKLENS_DISKS, 32 at a time" and one "disklens: left out: <name>" line for
-// each; nothing when `names` is empty.
+// "disklens: <k> disks left out past HD31, the last disk number: name them as
+// operands or in DISKLENS_DISKS, 32 at a time" and one "disklens: left out:
+// <name>" line for each; nothing when `names` is empty.
 void ExplainDisksLeftOut(const std::vector<std::string>& names);
 
 }  // namespace disklens

@@ -101,7 +101,9 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now) {
     std::fprintf(stderr, "disklens: ignoring argument \"%s\" (see --help)\n", arg.c_str());
   }
   if (line.allNotApplied) {
-    std::fprintf(stderr, "disklens: /all not applied: it must be the only argument besides the options\n");
+    std::fprintf(stderr,
+                 "disklens: /all not applied: it must be the only argument besides the options "
+                 "and the disks\n");
   }
   static ReportState state;
   state = ReportState{};
