@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,12 @@ struct LineCase {
   std::vector<std::string> ignored{};
   bool json = false;
 };
+
+// The arguments, for the test's name and its failures.
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << "disklens";
+  for (const char* a : c.args) *os << " '" << a << "'";
+}
 
 class CommandLineCases : public testing::TestWithParam<LineCase> {};
 
