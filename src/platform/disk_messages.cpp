@@ -53,7 +53,9 @@ void ExplainDisksLeftOut(const std::vector<std::string>& names) {
                  "operands or in DISKLENS_DISKS, %u at a time\n",
                  names.size(), last, static_cast<unsigned>(kDiskNumbers));
   }
-  for (const std::string& name : names) std::fprintf(stderr, "disklens: left out: %s\n", name.c_str());
+  for (const std::string& name : names) {
+    std::fprintf(stderr, "disklens: left out: %s\n", name.c_str());
+  }
 }
 
 }  // namespace disklens

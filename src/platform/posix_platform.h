@@ -1,6 +1,7 @@
 // The Linux stand-ins for the Windows calls: \\.\PhysicalDriveN is the N-th disk
-// of ConfiguredDisks() (or of the operands given to UseDisks), opened read-only unless write access is asked for;
-// positioned reads take the place of SetFilePointer and ReadFile.
+// of ConfiguredDisks() (or of the operands given to UseDisks), opened read-only
+// unless write access is asked for; positioned reads take the place of
+// SetFilePointer and ReadFile.
 #pragma once
 
 #include <map>

@@ -60,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{{}, {}}));
 
 TEST(CommandLine, OptionsAfterOperandsAreStillOptions) {
-  const char* argv[] = {"disklens", "a.img", "--verbose", "b.img", "--help", "-h", "/?", "--version"};
+  const char* argv[] = {"disklens", "a.img", "--verbose", "b.img",
+                        "--help",   "-h",    "/?",        "--version"};
   const CommandLine line = ParseCommandLine(8, argv);
   EXPECT_TRUE(line.verbose);
   EXPECT_TRUE(line.help);

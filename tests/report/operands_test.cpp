@@ -124,7 +124,7 @@ TEST(Operands, FortyDisksGiveThirtyTwoReportsAndTheRestNamedOnStderr) {
   std::string err =
       "disklens: 8 disks left out past HD31, the last disk number: name them as operands or in "
       "DISKLENS_DISKS, 32 at a time\n";
-  for (int i = 32; i < 40; ++i) err += "disklens: left out: " + operands[static_cast<std::size_t>(i)] + "\n";
+  for (std::size_t i = 32; i < 40; ++i) err += "disklens: left out: " + operands[i] + "\n";
   const test::ProgramRun expected = test::RunDisklens(first32);
   ASSERT_NE(expected.out.find("(HD31 - "), std::string::npos);
 

@@ -43,9 +43,11 @@ TEST(Program, OtherArgumentsAreIgnoredAndNamedOnStderr) {
       {{"-all"}, "disklens: ignoring argument \"-all\" (see --help)\n"},
       {{"/all", "--extra"},
        "disklens: ignoring argument \"--extra\" (see --help)\n"
-       "disklens: /all not applied: it must be the only argument besides the options and the disks\n"},
+       "disklens: /all not applied: it must be the only argument besides the options and the "
+       "disks\n"},
       {{"/all", "/ALL"},
-       "disklens: /all not applied: it must be the only argument besides the options and the disks\n"},
+       "disklens: /all not applied: it must be the only argument besides the options and the "
+       "disks\n"},
       {{"-v", "-x", "--verbose"}, "disklens: ignoring argument \"-x\" (see --help)\n"},
   };
   for (const Case& c : cases) {
