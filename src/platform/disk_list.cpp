@@ -16,33 +16,59 @@ bool IsNumber(const std::string& text) {
 }
 }  // namespace
 
+DiskSource ParseDiskEntry(const std::string& text) {
+  DiskSource d;
+  d.entry = text;
+  std::string entry = text;
+  const std::size_t at = entry.rfind('@');
+  if (at != std::string::npos && IsNumber(entry.substr(at + 1))) {
+    const std::string suffix = entry.substr(at + 1);
+    if (suffix == "512" || suffix == "1024" || suffix == "2048" || suffix == "4096") {
+      d.imageSectorSize = static_cast<std::uint32_t>(std::stoul(suffix));
+      d.sectorSizeGiven = true;
+    } else {
+      d.error = "unknown sector size \"@" + suffix + "\" (use @512, @1024, @2048 or @4096)";
+    }
+    entry.resize(at);
+  }
+  d.path = entry;
+  return d;
+}
+
 std::vector<DiskSource> ParseDiskList(const std::string& list, char separator) {
   std::vector<DiskSource> disks;
   if (list.empty()) return disks;
   std::size_t start = 0;
   while (true) {
     const std::size_t end = list.find(separator, start);
-    std::string entry =
-        list.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    DiskSource d;
-    d.entry = entry;
-    const std::size_t at = entry.rfind('@');
-    if (at != std::string::npos && IsNumber(entry.substr(at + 1))) {
-      const std::string suffix = entry.substr(at + 1);
-      if (suffix == "512" || suffix == "1024" || suffix == "2048" || suffix == "4096") {
-        d.imageSectorSize = static_cast<std::uint32_t>(std::stoul(suffix));
-        d.sectorSizeGiven = true;
-      } else {
-        d.error = "unknown sector size \"@" + suffix + "\" (use @512, @1024, @2048 or @4096)";
-      }
-      entry.resize(at);
-    }
-    d.path = entry;
-    disks.push_back(d);
+    disks.push_back(ParseDiskEntry(
+        list.substr(start, end == std::string::npos ? std::string::npos : end - start)));
     if (end == std::string::npos) break;
     start = end + 1;
   }
   return disks;
+}
+
+std::vector<DiskSource> OperandDisks(const std::vector<std::string>& operands) {
+  std::vector<DiskSource> disks;
+  for (const std::string& operand : operands) {
+    DiskSource d = ParseDiskEntry(operand);
+    d.operand = true;
+    // An operand always names a disk: one without a file name is said, not skipped.
+    if (d.path.empty() && d.error.empty()) d.error = "no file name";
+    disks.push_back(d);
+  }
+  return disks;
+}
+
+std::vector<std::string> DisksPastTheNumbers(const std::vector<DiskSource>& disks) {
+  std::vector<std::string> past;
+  for (std::size_t i = kDiskNumbers; i < disks.size(); ++i) {
+    const DiskSource& d = disks[i];
+    if (d.path.empty() && d.error.empty()) continue;
+    past.push_back(d.entry.empty() ? d.path : d.entry);
+  }
+  return past;
 }
 
 std::optional<std::uint32_t> PhysicalDriveIndex(const char* path) {

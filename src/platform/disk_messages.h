@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/disk_list.h"
 
@@ -17,7 +18,9 @@ class DiskMessages {
  public:
   // "disklens: HD<n>: <entry>: <reason>" for a DISKLENS_DISKS entry that did
   // not open; nothing for the system's own disks, which have no entry.
+  // An operand among them is remembered, for the exit status.
   void NotOpened(std::uint32_t index, const DiskSource& source, const char* reason);
+  bool OperandNotOpened() const { return operandNotOpened_; }
 
   // "disklens: HD<n>: <entry>: <note>" for an entry that opened, each note
   // once for its disk.
@@ -36,8 +39,10 @@ class DiskMessages {
   void Denied(std::uint32_t index) { denied_.insert(index); }
 
   // "disklens: <k> disks could not be opened (Permission denied): run as root or
-  // as a member of group "disk"", when any were; nothing otherwise.
-  void ExplainDenied() const;
+  // as a member of group "disk"", when any were; nothing otherwise. For the
+  // `superuser` the reason alone: a container or a security module refused it,
+  // and the advice would not help.
+  void ExplainDenied(bool superuser = false) const;
 
   // Windows' raw disks: each open of \\.\PhysicalDriveN that went through,
   // and each that was refused for lack of rights.
@@ -48,6 +53,7 @@ class DiskMessages {
   void ExplainNoRawDisk() const;
 
  private:
+  bool operandNotOpened_ = false;
   bool rawOpened_ = false;
   bool rawDenied_ = false;
   std::set<std::uint32_t> notOpened_;
@@ -56,5 +62,10 @@ class DiskMessages {
   std::set<std::uint32_t> sources_;
   std::set<std::uint32_t> denied_;
 };
+
+// "disklens: <k> disks left out past HD31, the last disk number: name them as
+// operands or in DISKLENS_DISKS, 32 at a time" and one "disklens: left out:
+// <name>" line for each; nothing when `names` is empty.
+void ExplainDisksLeftOut(const std::vector<std::string>& names);
 
 }  // namespace disklens

@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/disk_list.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define DK_WINAPI __stdcall
@@ -77,6 +80,15 @@ class Platform {
   // Called once, after the last disk number: a back end that saw the
   // system's disks refused for lack of rights says so on stderr, in one line.
   virtual void ExplainUnopenedDisks() {}
+
+  // The disks named on the command line, in place of DISKLENS_DISKS or the
+  // system's own; given before the first disk is opened.
+  virtual void UseDisks(std::vector<DiskSource> /*disks*/) {}
+  // The disks found or listed past the 32 disk numbers, which the report
+  // leaves out, by the names that reach them.
+  virtual std::vector<std::string> DisksLeftOut() { return {}; }
+  // True once a disk named on the command line did not open.
+  virtual bool OperandNotOpened() const { return false; }
 
   // The file or device behind disk `index` (0 to 31) as the user named it;
   // empty when this back end can't say.

@@ -107,8 +107,14 @@ std::vector<DiskSource> ListSystemDisks(const std::string& sysBlock, const std::
   return disks;
 }
 
-std::vector<DiskSource> ConfiguredDisks() {
-  if (const char* list = std::getenv("DISKLENS_DISKS")) return ParseDiskList(list);
+std::optional<std::string> DiskListVariable() {
+  if (const char* list = std::getenv("DISKLENS_DISKS")) return std::string(list);
+  return std::nullopt;
+}
+
+std::vector<DiskSource> ConfiguredDisks(const std::vector<std::string>& operands) {
+  if (!operands.empty()) return OperandDisks(operands);
+  if (const std::optional<std::string> list = DiskListVariable()) return ParseDiskList(*list);
   return ListSystemDisks("/sys/block", "/dev");
 }
 

@@ -19,7 +19,8 @@ bool NaturalNameLess(const std::string& a, const std::string& b);
 std::vector<DiskSource> ListSystemDisks(const std::string& sysBlock,
                                         const std::string& devDir = "/dev");
 
-// The disks of this run: DISKLENS_DISKS when it is set, otherwise the system's.
-std::vector<DiskSource> ConfiguredDisks();
+// The disks of this run, known before any is opened: the operands when there
+// are any, else DISKLENS_DISKS when it is set, else the system's.
+std::vector<DiskSource> ConfiguredDisks(const std::vector<std::string>& operands = {});
 
 }  // namespace disklens

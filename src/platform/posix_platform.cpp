@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "platform/disk_messages.h"
 #include "platform/dkhlp32.h"
@@ -91,6 +92,13 @@ const std::vector<DiskSource>& PosixPlatform::Disks() {
   }
   return disks_;
 }
+
+void PosixPlatform::UseDisks(std::vector<DiskSource> disks) {
+  disks_ = std::move(disks);
+  disksKnown_ = true;
+}
+
+void PosixPlatform::ExplainUnopenedDisks() { messages_.ExplainDenied(::geteuid() == 0); }
 
 std::string PosixPlatform::DiskSourceName(std::uint32_t index) {
   const std::vector<DiskSource>& disks = Disks();
@@ -345,14 +353,18 @@ Handle PosixPlatform::CreateFileA(const char* path, std::uint32_t desiredAccess,
                                   std::uint32_t /*flags*/) {
   const std::optional<std::uint32_t> index = PhysicalDriveIndex(path);
   const std::vector<DiskSource>& disks = Disks();
-  if (!index || creationDisposition != kOpenExisting || *index >= disks.size() ||
-      disks[*index].path.empty()) {
+  if (!index || creationDisposition != kOpenExisting || *index >= disks.size()) {
     Fail(kErrorFileNotFound);
     return kInvalidHandle;
   }
   const DiskSource& source = disks[*index];
+  // An entry's error first: a bare "@513" has no path, but is no empty entry.
   if (!source.error.empty()) {
     messages_.NotOpened(*index, source, source.error.c_str());
+    Fail(kErrorFileNotFound);
+    return kInvalidHandle;
+  }
+  if (source.path.empty()) {
     Fail(kErrorFileNotFound);
     return kInvalidHandle;
   }

@@ -1,6 +1,7 @@
 // The Linux stand-ins for the Windows calls: \\.\PhysicalDriveN is the N-th disk
-// of ConfiguredDisks(), opened read-only unless write access is asked for;
-// positioned reads take the place of SetFilePointer and ReadFile.
+// of ConfiguredDisks() (or of the operands given to UseDisks), opened read-only
+// unless write access is asked for; positioned reads take the place of
+// SetFilePointer and ReadFile.
 #pragma once
 
 #include <map>
@@ -27,7 +28,10 @@ class PosixPlatform : public Platform {
 
   void SetVerbose(bool verbose) override { verbose_ = verbose; }
   std::string DiskSourceName(std::uint32_t index) override;
-  void ExplainUnopenedDisks() override { messages_.ExplainDenied(); }
+  void ExplainUnopenedDisks() override;
+  void UseDisks(std::vector<DiskSource> disks) override;
+  std::vector<std::string> DisksLeftOut() override { return DisksPastTheNumbers(Disks()); }
+  bool OperandNotOpened() const override { return messages_.OperandNotOpened(); }
   bool GetVersionExA(OsVersionInfo& info) override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   LibraryHandle LoadLibraryA(const char* name) override;

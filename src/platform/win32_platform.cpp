@@ -63,6 +63,33 @@ const std::optional<std::vector<DiskSource>>& Win32Platform::Images() {
   return images_;
 }
 
+void Win32Platform::UseDisks(std::vector<DiskSource> disks) {
+  std::lock_guard<std::mutex> guard(lock_);
+  images_ = std::move(disks);
+  imagesKnown_ = true;
+}
+
+// The raw disks Windows numbers past 31. An open that asks for no access needs
+// no administrator: it tells whether the disk is there. Numbers have gaps
+// (a disk taken away), so every one up to the last the system hands out is tried.
+std::vector<std::string> Win32Platform::DisksLeftOut() {
+  const std::optional<std::vector<DiskSource>>& images = Images();
+  if (images) return DisksPastTheNumbers(*images);
+  std::vector<std::string> past;
+  for (std::uint32_t n = kDiskNumbers; n < 256; ++n) {
+    const std::string path = "\\\\.\\PhysicalDrive" + std::to_string(n);
+    const HANDLE device = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+    if (device != INVALID_HANDLE_VALUE) {
+      ::CloseHandle(device);
+      past.push_back(path);
+    } else if (::GetLastError() == ERROR_ACCESS_DENIED) {
+      past.push_back(path);
+    }
+  }
+  return past;
+}
+
 std::string Win32Platform::DiskSourceName(std::uint32_t index) {
   const std::optional<std::vector<DiskSource>>& images = Images();
   if (!images) return "\\\\.\\PhysicalDrive" + std::to_string(index);
@@ -138,16 +165,23 @@ Handle Win32Platform::CreateFileA(const char* path, std::uint32_t desiredAccess,
     if (index) NoteRawOpen(*index, path, device);
     return FromWin(device);
   }
-  if (creationDisposition != kOpenExisting || *index >= images->size() ||
-      (*images)[*index].path.empty()) {
+  if (creationDisposition != kOpenExisting || *index >= images->size()) {
     ::SetLastError(ERROR_FILE_NOT_FOUND);
     return kInvalidHandle;
   }
   const DiskSource& source = (*images)[*index];
+  // An entry's error first: a bare "@513" has no path, but is no empty entry.
   if (!source.error.empty()) {
     messages_.NotOpened(*index, source, source.error.c_str());
     ::SetLastError(ERROR_FILE_NOT_FOUND);
     return kInvalidHandle;
+  }
+  if (source.path.empty()) {
+    ::SetLastError(ERROR_FILE_NOT_FOUND);
+    return kInvalidHandle;
+  }
+  if (PhysicalDriveIndex(source.path.c_str())) {
+    return OpenNamedRawDisk(*index, source, desiredAccess, shareMode, flags);
   }
   // A directory opens only with backup semantics; refused, it would read as
   // "Permission denied".
@@ -211,6 +245,21 @@ Handle Win32Platform::CreateFileA(const char* path, std::uint32_t desiredAccess,
   std::lock_guard<std::mutex> guard(lock_);
   imageHandles_[FromWin(file)] = source.imageSectorSize;
   return FromWin(file);
+}
+
+Handle Win32Platform::OpenNamedRawDisk(std::uint32_t index, const DiskSource& source,
+                                       std::uint32_t desiredAccess, std::uint32_t shareMode,
+                                       std::uint32_t flags) {
+  const HANDLE device = ::CreateFileA(source.path.c_str(), desiredAccess, shareMode, nullptr,
+                                      OPEN_EXISTING, flags, nullptr);
+  if (device == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    messages_.NotOpened(index, source, Win32ErrorReason(error).c_str());
+    ::SetLastError(error);
+    return kInvalidHandle;
+  }
+  NoteRawOpen(index, source.path.c_str(), device);
+  return FromWin(device);
 }
 
 void Win32Platform::NoteRawOpen(std::uint32_t index, const char* path, void* device) {

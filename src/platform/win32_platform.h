@@ -1,5 +1,5 @@
 // The Windows calls themselves. \\.\PhysicalDriveN is the raw device unless
-// DISKLENS_DISKS names image files (";"-separated): then it is image N, opened
+// operands or DISKLENS_DISKS (";"-separated) name image files: then it is image N, opened
 // with the access asked for, and the geometry requests, which Windows refuses
 // on a regular file, are answered from the file's size and sector size as the
 // Linux back end does, so that one image gives one report on both systems.
@@ -25,6 +25,9 @@ class Win32Platform : public Platform {
 
   void SetVerbose(bool verbose) override { verbose_ = verbose; }
   void ExplainUnopenedDisks() override { messages_.ExplainNoRawDisk(); }
+  void UseDisks(std::vector<DiskSource> disks) override;
+  std::vector<std::string> DisksLeftOut() override;
+  bool OperandNotOpened() const override { return messages_.OperandNotOpened(); }
   std::string DiskSourceName(std::uint32_t index) override;
   bool GetVersionExA(OsVersionInfo& info) override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
@@ -54,6 +57,11 @@ class Win32Platform : public Platform {
   // The image list of this run; none when the raw devices are used.
   const std::optional<std::vector<DiskSource>>& Images();
   std::optional<std::uint32_t> ImageSectorSize(Handle handle);
+  // A raw disk named as an entry (\\.\PhysicalDrive40, past the 32 numbers):
+  // opened as the device it is, so that the system answers its geometry.
+  Handle OpenNamedRawDisk(std::uint32_t index, const DiskSource& source,
+                          std::uint32_t desiredAccess, std::uint32_t shareMode,
+                          std::uint32_t flags);
   // Counts an open of the raw disk `index` and names it under --verbose.
   void NoteRawOpen(std::uint32_t index, const char* path, void* device);
 
@@ -64,9 +72,5 @@ class Win32Platform : public Platform {
   bool verbose_ = false;
   DiskMessages messages_;
 };
-
-// DISKLENS_DISKS as the process sees it; none when it is not set. An empty
-// value is kept apart from an absent one: it means "no disk at all".
-std::optional<std::string> DiskListVariable();
 
 }  // namespace disklens

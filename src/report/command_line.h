@@ -1,4 +1,5 @@
-// The program's arguments: the options, and /all as the one argument left after them.
+// The program's arguments: the options, /all, and the disks to report (the
+// operands); "--" ends the options, so that every argument after it is a disk.
 #pragma once
 
 #include <string>
@@ -11,9 +12,10 @@ struct CommandLine {
   bool version = false;  // --version
   bool verbose = false;  // --verbose, -v
   bool json = false;     // --json
-  bool all = false;      // /all (any case), the only argument once the options are out
-  bool allNotApplied = false;        // /all given beside an ignored argument
-  std::vector<std::string> ignored;  // every other argument, in order
+  bool all = false;      // /all (any case), once, and no argument ignored
+  bool allNotApplied = false;        // /all given twice, or beside an ignored argument
+  std::vector<std::string> ignored;  // unknown options ("-x", "--extra"), in order
+  std::vector<std::string> operands;  // the disks named, in order: operand N is HDN
 };
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "bootsector/boot_sector_section.h"
 #include "disk/session.h"
@@ -11,6 +12,8 @@
 #include "json/disk_json.h"
 #include "json/json_document.h"
 #include "json/json_writer.h"
+#include "platform/disk_list.h"
+#include "platform/disk_messages.h"
 #include "report/command_line.h"
 #include "report/embr_section.h"
 #include "report/mbr_section.h"
@@ -21,7 +24,7 @@ namespace disklens {
 
 namespace {
 
-constexpr std::uint32_t kDiskCount = 32;
+constexpr std::uint32_t kDiskCount = kDiskNumbers;
 
 void PrintBanner(const std::tm* now) {
   Print("\nDISKLENS %s\n", kVersion);
@@ -98,13 +101,23 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now) {
     std::fprintf(stderr, "disklens: ignoring argument \"%s\" (see --help)\n", arg.c_str());
   }
   if (line.allNotApplied) {
-    std::fprintf(stderr, "disklens: /all not applied: it must be the only argument besides the options\n");
+    std::fprintf(stderr,
+                 "disklens: /all not applied: it must be the only argument besides the options "
+                 "and the disks\n");
   }
   static ReportState state;
   state = ReportState{};
   state.allOption = line.all;
   Platform& os = CurrentPlatform();
   os.SetVerbose(line.verbose);
+  if (!line.operands.empty()) {
+    if (line.verbose && DiskListVariable()) {
+      std::fprintf(stderr,
+                   "disklens: DISKLENS_DISKS not read: the disks named on the command line are "
+                   "reported\n");
+    }
+    os.UseDisks(OperandDisks(line.operands));
+  }
   // Page-aligned, so that section reads go straight into place.
   state.workBuffer = static_cast<std::uint8_t*>(os.VirtualAlloc(kWorkBufferSize));
   if (state.workBuffer == nullptr) {
@@ -133,10 +146,17 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now) {
     }
   }
   os.ExplainUnopenedDisks();
+  const std::vector<std::string> leftOut = os.DisksLeftOut();
+  ExplainDisksLeftOut(leftOut);
   EndDiskAccess();
   os.VirtualFree(state.workBuffer);
   state.workBuffer = nullptr;
-  return FinishReport();
+  const int written = FinishReport();
+  if (written != 0) return written;
+  // Disks asked for by name that are not in the report fail the run, after
+  // the whole of it; those of DISKLENS_DISKS and the system's never have.
+  const bool operandMissing = os.OperandNotOpened() || (!line.operands.empty() && !leftOut.empty());
+  return operandMissing ? 1 : 0;
 }
 
 }  // namespace disklens

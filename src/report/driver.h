@@ -13,7 +13,8 @@ inline constexpr char kNotice[] = "Copyright (c) 2026 the DISKLENS developers. R
 bool IsAllOption(int argc, const char* const* argv);
 
 // The whole run; `now` is the local time read at start (null when unknown).
-// Returns the exit code.
+// Returns the exit code: 1 also when a disk named on the command line did not
+// open or was left out past the 32 disk numbers.
 int RunProgram(int argc, const char* const* argv, const std::tm* now);
 
 // One disk number's pass: index 0 to 31.

@@ -15,7 +15,7 @@ warnings=$(groff -ww -man -Tutf8 "$page" 2>&1 >/dev/null)
 
 text=$(groff -man -Tutf8 -P-cbou "$page" 2>/dev/null)
 for heading in NAME SYNOPSIS DESCRIPTION "MBR section" "EMBR section" "GPT section" \
-               "BOOT SECTOR INFORMATION" OPTIONS "EXIT STATUS" DIAGNOSTICS ENVIRONMENT NOTES EXAMPLES; do
+               "BOOT SECTOR INFORMATION" OPTIONS OPERANDS "EXIT STATUS" DIAGNOSTICS ENVIRONMENT NOTES EXAMPLES; do
   grep -qE "^ *$heading\$" <<<"$text" || fail "no heading '$heading'"
 done
 flat=$(tr -s ' \n' ' ' <<<"$text")
@@ -31,11 +31,20 @@ for message in "disklens: write error: reason" "disklens: HDn: entry: reason" \
                'disklens: ignoring argument "arg" (see --help)' \
                'disks could not be opened (Permission denied): run as root or as a member of group "disk"' \
                "disklens: no disk could be opened: run from an administrator's command prompt" \
-               "disklens: HD0 = /dev/sda (512-byte sectors, 1000204886016 bytes)"; do
+               "disklens: HD0 = /dev/sda (512-byte sectors, 1000204886016 bytes)" \
+               "disklens: HDn: entry: no file name" \
+               "disks could not be opened (Permission denied), since" \
+               "disks left out past HD31, the last disk number: name them as operands or in DISKLENS_DISKS, 32 at a time" \
+               "disklens: left out: name" \
+               "disklens: /all not applied: it must be the only argument besides the options and the disks" \
+               "disklens: DISKLENS_DISKS not read: the disks named on the command line are reported"; do
   grep -qF -- "$message" <<<"$flat" || fail "no message '$message'"
 done
 # The exit status of a failed write.
 grep -qE 'EXIT STATUS.* 1 .*write of the report failed' <<<"$flat" || fail "no exit status for write errors"
+grep -qE 'EXIT STATUS.* 1 A disk named as an operand did not open' <<<"$flat" || fail "no exit status for operands"
+# The operand form comes first in the synopsis.
+grep -A1 -E '^SYNOPSIS' <<<"$text" | grep -qE 'disklens .*disk\.\.\.' || fail "the synopsis does not start with the operands"
 
 if command -v man >/dev/null; then
   rendered=$(MANWIDTH=80 MANPAGER=cat PAGER=cat man -l "$page" 2>&1) || fail "man -l: $rendered"

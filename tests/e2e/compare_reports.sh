@@ -135,16 +135,84 @@ run_both entries file "$linux_entries" "$windows_entries"
 run_both verbose file "$linux_entries" "$windows_entries" --verbose /all
 run_both help file "" "" --help
 run_both version file "" "" --version -v
-run_both ignored file "" "" extra /all
+run_both ignored file "" "" --extra /all
 run_both full-disk full "$linux_list" "$windows_list"
 run_both closed-stdout closed "$linux_list" "$windows_list"
+# Disks named as operands (Z:\ paths on Windows, DISKLENS_DISKS unset unless
+# given): stdout, stderr and the exit code the same on both systems. That the
+# report is byte for byte that of DISKLENS_DISKS the unit suite shows on Linux.
+run_operands() {  # NAME DISKLENS_DISKS|- ARGS... (paths under $work become Z:\ paths)
+  local name=$1 list=$2 a system rc
+  shift 2
+  local windows_args=() set_list=(env -u DISKLENS_DISKS)
+  for a in "$@"; do
+    case $a in
+      "$work"*) windows_args+=("$(winpath "$a")") ;;
+      *) windows_args+=("$a") ;;
+    esac
+  done
+  for system in linux windows; do
+    local cmd=("$linux" "$@")
+    [ "$list" = - ] || set_list=(env "DISKLENS_DISKS=$list")
+    if [ "$system" = windows ]; then
+      cmd=("$wine_run" --prefix "$prefix" "$windows" "${windows_args[@]}")
+      [ "$list" = - ] || set_list=(env "DISKLENS_DISKS=$(winpath "$list")")
+    fi
+    rc=0
+    "${set_list[@]}" timeout 120 "${cmd[@]}" >"$work/$name.$system.out" \
+      2>"$work/$name.$system.err" </dev/null || rc=$?
+    echo "exit code $rc" >>"$work/$name.$system.err"
+  done
+  if ! diff -u <(mask_json <"$work/$name.linux.out" | mask) \
+         <(mask_json <"$work/$name.windows.out" | mask) >"$work/$name.diff" ||
+     ! diff -u "$work/$name.linux.err" <(unwin <"$work/$name.windows.err") >>"$work/$name.diff"; then
+    echo "$name: the runs differ (Linux -, Windows +):"
+    cat "$work/$name.diff"
+    failed=1
+  else
+    echo "$name: stdout, stderr and exit code the same on both systems ($(tail -1 "$work/$name.linux.err"))"
+  fi
+}
+# The run date and the paths of a --json document, which differ between the systems by nature.
+mask_json() {
+  tr -d '\r' | sed -e 's/"run_date":"[^"]*"/"run_date":"<masked>"/' -e 's/"source":"[^"]*"/"source":"<masked>"/g'
+}
+named=()
+for d in "${disks[@]}"; do [ -z "$d" ] || named+=("$d"); done
+run_operands operands - "${named[@]}"
+run_operands operands-all-before - /all "${named[@]}"
+run_operands operands-all-after - "${named[@]}" /ALL
+run_operands operands-json - --json "${named[@]}"
+run_operands operands-double-dash - -- "${named[@]}"
+run_operands operands-missing - "$work/images/mbr-chain.img" "$work/missing.img" "$work/images" \
+  "$work/images/gpt-4k.img@4096"
+run_operands operands-beside-list "$work/missing.img" -v "$work/images/gpt.img"
+forty=()
+for i in $(seq 0 39); do
+  if [ "$i" -lt 32 ]; then forty+=("$work/images/mbr-chain.img"); else forty+=("$work/images/gpt.img@512"); fi
+done
+run_operands operands-forty - "${forty[@]}"
+# The reports of the operands are those of DISKLENS_DISKS on Linux.
+if ! diff -q <(mask <"$work/operands.linux.out") \
+    <(DISKLENS_DISKS=$(IFS=:; echo "${named[*]}") "$linux" </dev/null | mask) >/dev/null; then
+  echo "operands: the Linux report differs from that of DISKLENS_DISKS"
+  failed=1
+fi
+
 # And they say what they should.
-for expected in "entries.linux.err:disklens: HD1: $work/missing.img: No such file or directory" \
+for expected in "operands-missing.linux.err:disklens: HD1: $work/missing.img: No such file or directory" \
+                "operands-missing.linux.err:disklens: HD2: $work/images: not a disk image or block device" \
+                "operands-missing.linux.err:exit code 1" "operands.linux.err:exit code 0" \
+                "operands-beside-list.linux.err:disklens: DISKLENS_DISKS not read: the disks named on the command line are reported" \
+                "operands-forty.linux.err:disklens: 8 disks left out past HD31" \
+                "operands-forty.linux.err:disklens: left out: $work/images/gpt.img@512" \
+                "operands-forty.linux.err:exit code 1" \
+                "entries.linux.err:disklens: HD1: $work/missing.img: No such file or directory" \
                 "entries.linux.err:disklens: HD2: $work/images: not a disk image or block device" \
                 "entries.linux.err:disklens: HD3: $work/fifo: not a disk image or block device" \
                 "entries.linux.err:disklens: HD4: $work/images/gpt.img@513: unknown sector size \"@513\" (use @512, @1024, @2048 or @4096)" \
                 "verbose.linux.err:disklens: HD5 = $work/images/gpt-4k.img (4096-byte sectors, " \
-                "ignored.linux.err:disklens: ignoring argument \"extra\" (see --help)" \
+                "ignored.linux.err:disklens: ignoring argument \"--extra\" (see --help)" \
                 "full-disk.linux.err:disklens: write error: No space left on device" \
                 "full-disk.linux.err:exit code 1" "closed-stdout.linux.err:exit code 1"; do
   if ! grep -qF -- "${expected#*:}" "$work/${expected%%:*}"; then
@@ -154,10 +222,7 @@ for expected in "entries.linux.err:disklens: HD1: $work/missing.img: No such fil
 done
 
 # The --json documents: the same but for the run date and the paths, which
-# differ between the systems by nature.
-mask_json() {
-  tr -d '\r' | sed -e 's/"run_date":"[^"]*"/"run_date":"<masked>"/' -e 's/"source":"[^"]*"/"source":"<masked>"/g'
-}
+# differ between the systems by nature (mask_json, above).
 for args in "--json" "--json /all"; do
   name=json; [ "$args" = "--json" ] || name=json-all
   # shellcheck disable=SC2086

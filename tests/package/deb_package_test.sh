@@ -59,7 +59,7 @@ fi
 
 # The program, its compressed manual page, the copyright and the changelog.
 contents=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | sort)
-expected=$'./usr/bin/disklens\n./usr/share/disklens/disklens.schema.json\n./usr/share/doc/disklens/changelog.gz\n./usr/share/doc/disklens/copyright\n./usr/share/man/man1/disklens.1.gz'
+expected=$'./usr/bin/disklens\n./usr/share/bash-completion/completions/disklens\n./usr/share/disklens/disklens.schema.json\n./usr/share/doc/disklens/changelog.gz\n./usr/share/doc/disklens/copyright\n./usr/share/man/man1/disklens.1.gz'
 [ "$contents" = "$expected" ] || fail "package files: $contents"
 
 # Debian's own checker: no error and no warning (info notes may stay).
@@ -88,6 +88,24 @@ schema = json.load(open(sys.argv[1]))
 jsonschema.Draft202012Validator(schema).validate(json.load(sys.stdin))' \
       "$scratch/root/usr/share/disklens/disklens.schema.json" || fail "the document is not valid against the packaged schema"
 fi
+
+# The installed completion file, sourced in bash as bash-completion does: --js completes to --json.
+completion=$scratch/root/usr/share/bash-completion/completions/disklens
+completed=$(bash --norc --noprofile -c 'source "$1"
+  COMP_WORDS=(disklens --js); COMP_CWORD=1
+  "$(complete -p disklens | sed -n "s/^complete -F \([^ ]*\) disklens$/\1/p")"
+  printf "%s\n" "${COMPREPLY[@]}"' _ "$completion") || fail "sourcing the completion file"
+[ "$completed" = --json ] || fail "the installed completion gives '$completed' for --js, not --json"
+bash "$(dirname "$0")/completion_test.sh" "$completion" >"$scratch/completion.log" ||
+  { cat "$scratch/completion.log"; fail "the installed completion file"; }
+
+# The disks named as operands give the report of DISKLENS_DISKS, byte for byte
+# but for the run date.
+"$scratch/root/usr/bin/disklens" "$samples/disk0.img" "$samples/disk1.img" </dev/null |
+  sed 's/^Run date: .*//' >"$scratch/operands.txt" || fail "installed disklens with operands"
+DISKLENS_DISKS="$samples/disk0.img:$samples/disk1.img" "$scratch/root/usr/bin/disklens" </dev/null |
+  sed 's/^Run date: .*//' >"$scratch/listed.txt"
+cmp -s "$scratch/operands.txt" "$scratch/listed.txt" || fail "operands and DISKLENS_DISKS give different reports"
 
 set +e
 DISKLENS_DISKS="$samples/disk0.img:$samples/disk1.img" "$scratch/root/usr/bin/disklens" \

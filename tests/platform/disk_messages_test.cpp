@@ -63,6 +63,55 @@ TEST(DiskMessages, RefusedSystemDisksCountedOnceEach) {
             "of group \"disk\"\n");
 }
 
+TEST(DiskMessages, RootIsToldTheReasonWithoutTheAdvice) {
+  DiskMessages two;
+  two.Denied(0);
+  two.Denied(5);
+  CaptureStderr();
+  two.ExplainDenied(true);
+  EXPECT_EQ(GetCapturedStderr(), "disklens: 2 disks could not be opened (Permission denied)\n");
+  DiskMessages one;
+  one.Denied(1);
+  CaptureStderr();
+  one.ExplainDenied(true);
+  EXPECT_EQ(GetCapturedStderr(), "disklens: 1 disk could not be opened (Permission denied)\n");
+}
+
+TEST(DiskMessages, AnOperandThatDidNotOpenIsRemembered) {
+  DiskMessages listed;
+  CaptureStderr();
+  listed.NotOpened(0, Entry("a.img"), "No such file or directory");
+  listed.NotOpened(1, DiskSource{"/dev/sdb", 512}, "Permission denied");
+  EXPECT_FALSE(listed.OperandNotOpened());
+  DiskSource named = Entry("b.img");
+  named.operand = true;
+  listed.NotOpened(2, named, "not a disk image or block device");
+  listed.NotOpened(2, named, "not a disk image or block device");
+  EXPECT_TRUE(listed.OperandNotOpened());
+  EXPECT_EQ(GetCapturedStderr(),
+            "disklens: HD0: a.img: No such file or directory\n"
+            "disklens: HD2: b.img: not a disk image or block device\n");
+}
+
+TEST(DiskMessages, DisksPastTheNumbersAreCountedAndNamed) {
+  CaptureStderr();
+  ExplainDisksLeftOut({});
+  EXPECT_EQ(GetCapturedStderr(), "");
+  CaptureStderr();
+  ExplainDisksLeftOut({"/dev/sdag"});
+  EXPECT_EQ(GetCapturedStderr(),
+            "disklens: 1 disk left out past HD31, the last disk number: name it as an operand or "
+            "in DISKLENS_DISKS\n"
+            "disklens: left out: /dev/sdag\n");
+  CaptureStderr();
+  ExplainDisksLeftOut({"d32.img", "d33.img@4096"});
+  EXPECT_EQ(GetCapturedStderr(),
+            "disklens: 2 disks left out past HD31, the last disk number: name them as operands or "
+            "in DISKLENS_DISKS, 32 at a time\n"
+            "disklens: left out: d32.img\n"
+            "disklens: left out: d33.img@4096\n");
+}
+
 TEST(DiskMessages, NoRawDiskForLackOfRightsOnlyWhenNoneOpened) {
   const std::string line =
       "disklens: no disk could be opened: run from an administrator's command prompt\n";

@@ -121,6 +121,37 @@ TEST(Win32Platform, EmptyDiskListIsNoDiskAndDiffersFromNone) {
   EXPECT_EQ(DiskListVariable(), longList);
 }
 
+TEST(Win32Platform, OperandsTakeThePlaceOfTheVariableAndTheirFailureIsRemembered) {
+  TempDir dir;
+  const std::string a = std::filesystem::absolute(dir.Write("a.img", Pattern(8 * 512))).string();
+  DiskListVariableGuard variable((dir.File("missing.img") + ";" + a).c_str());
+  Win32Platform win;
+  win.UseDisks(OperandDisks({a, dir.File("gone.img"), "\\\\.\\PhysicalDrive77"}));
+  ScopedPlatform use(win);
+  SessionGuard session;
+  testing::internal::CaptureStderr();
+  Disk first{OpenDiskDevice(0, kKindHardDisk, kGenericRead)};  // the operand, not missing.img
+  EXPECT_NE(first.device, nullptr);
+  EXPECT_FALSE(win.OperandNotOpened());
+  EXPECT_EQ(OpenDiskDevice(1, kKindHardDisk, kGenericRead), nullptr);
+  EXPECT_TRUE(win.OperandNotOpened());
+  // A raw disk named is opened as one; none with that number is there.
+  EXPECT_EQ(OpenDiskDevice(2, kKindHardDisk, kGenericRead), nullptr);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("disklens: HD1: " + dir.File("gone.img") + ": "), std::string::npos) << err;
+  EXPECT_NE(err.find("disklens: HD2: \\\\.\\PhysicalDrive77: "), std::string::npos) << err;
+  EXPECT_EQ(err.find("missing.img"), std::string::npos) << err;
+  EXPECT_TRUE(win.DisksLeftOut().empty());
+}
+
+TEST(Win32Platform, ListedDisksPastHd31AreLeftOutByName) {
+  std::vector<DiskSource> disks(34);
+  disks[32] = ParseDiskEntry("C:\\d32.img");
+  disks[33] = ParseDiskEntry("D:\\d33.img@4096");
+  Win32Platform win(disks);
+  EXPECT_EQ(win.DisksLeftOut(), (std::vector<std::string>{"C:\\d32.img", "D:\\d33.img@4096"}));
+}
+
 TEST(Win32Platform, ReadOnlyImageIsReadWhileWriteAccessIsAskedOnlyWhenWanted) {
   TempDir dir;
   const auto bytes = Pattern(16 * 512);

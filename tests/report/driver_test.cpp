@@ -48,12 +48,14 @@ TEST(Driver, RecognisesAllOnlyAsTheSingleArgumentInAnyCase) {
   const char* none[] = {"disklens"};
   const char* upper[] = {"disklens", "/ALL"};
   const char* mixed[] = {"disklens", "/All"};
-  const char* two[] = {"disklens", "/all", "x"};
+  const char* two[] = {"disklens", "/all", "-x"};  // beside an ignored option
+  const char* operand[] = {"disklens", "disk.img", "/all"};  // beside a disk
   const char* dash[] = {"disklens", "-all"};
   EXPECT_FALSE(IsAllOption(1, none));
   EXPECT_TRUE(IsAllOption(2, upper));
   EXPECT_TRUE(IsAllOption(2, mixed));
   EXPECT_FALSE(IsAllOption(3, two));
+  EXPECT_TRUE(IsAllOption(3, operand));
   EXPECT_FALSE(IsAllOption(2, dash));
   const char* withOptions[] = {"disklens", "-v", "/aLL", "--verbose"};
   EXPECT_TRUE(IsAllOption(4, withOptions));

@@ -41,12 +41,14 @@ TEST(Program, OtherArgumentsAreIgnoredAndNamedOnStderr) {
   };
   const Case cases[] = {
       {{"-all"}, "disklens: ignoring argument \"-all\" (see --help)\n"},
-      {{"/all", "extra"},
-       "disklens: ignoring argument \"extra\" (see --help)\n"
-       "disklens: /all not applied: it must be the only argument besides the options\n"},
+      {{"/all", "--extra"},
+       "disklens: ignoring argument \"--extra\" (see --help)\n"
+       "disklens: /all not applied: it must be the only argument besides the options and the "
+       "disks\n"},
       {{"/all", "/ALL"},
-       "disklens: /all not applied: it must be the only argument besides the options\n"},
-      {{"-v", "x", "--verbose"}, "disklens: ignoring argument \"x\" (see --help)\n"},
+       "disklens: /all not applied: it must be the only argument besides the options and the "
+       "disks\n"},
+      {{"-v", "-x", "--verbose"}, "disklens: ignoring argument \"-x\" (see --help)\n"},
   };
   for (const Case& c : cases) {
     const test::ProgramRun run = test::RunDisklens("", c.args);

@@ -18,7 +18,7 @@ std::string ReportThrough(bool asWin9x, const std::vector<DiskSource>& disks, bo
   test::CapturedOutput out;
   std::tm now{};
   now.tm_year = 126;
-  const char* argv[] = {"disklens", all ? "/all" : "-"};
+  const char* argv[] = {"disklens", all ? "/all" : "--"};  // "--": no option, no disk
   EXPECT_EQ(RunProgram(2, argv, &now), 0);
   return out.Text();
 }

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -30,19 +31,25 @@ inline std::string ShellQuote(const std::string& s) {
   return q;
 }
 
-// `disks` is the value of DISKLENS_DISKS (set even when empty). `shellPrefix`
+// `disks` is the value of DISKLENS_DISKS (set even when empty; none unsets it). `shellPrefix`
 // and `stdoutTail` wrap the command in the shell: "trap '' PIPE;" before it,
 // ">/dev/full" or "| head -c 1" after it (the captured stdout is then what
 // follows the tail).
-inline ProgramRun RunDisklens(const std::string& disks, const std::vector<std::string>& args = {},
+inline ProgramRun RunDisklens(const std::optional<std::string>& disks,
+                              const std::vector<std::string>& args = {},
                               const std::string& program = DISKLENS_BINARY,
                               const std::string& shellPrefix = "",
                               const std::string& stdoutTail = "") {
   char errPath[] = "/tmp/disklens-err-XXXXXX";
   const int errFd = mkstemp(errPath);
   if (errFd >= 0) close(errFd);
-  std::string command = shellPrefix + " DISKLENS_DISKS=";
-  command.append(ShellQuote(disks)).append(" ").append(ShellQuote(program));
+  std::string command = shellPrefix;
+  if (disks) {
+    command.append(" DISKLENS_DISKS=").append(ShellQuote(*disks));
+  } else {
+    command.append(" env -u DISKLENS_DISKS");
+  }
+  command.append(" ").append(ShellQuote(program));
   for (const std::string& a : args) command.append(" ").append(ShellQuote(a));
   command.append(" </dev/null 2>");
   command.append(errPath);
