@@ -16,6 +16,7 @@
 #include "platform/disk_messages.h"
 #include "platform/dkhlp32.h"
 #include "platform/geometry_reply.h"
+#include "platform/posix_confinement.h"
 #include "platform/posix_image_kind.h"
 #include "platform/utf8.h"
 
@@ -59,7 +60,11 @@ bool IsDiskType(const struct stat& st) { return S_ISREG(st.st_mode) || S_ISBLK(s
 }  // namespace
 
 Platform& NativePlatform() {
-  static PosixPlatform platform;
+  static PosixPlatform& platform = []() -> PosixPlatform& {
+    static PosixPlatform native;
+    native.AllowConfinement();
+    return native;
+  }();
   return platform;
 }
 
@@ -78,6 +83,13 @@ const std::vector<DiskSource>& PosixPlatform::Disks() {
     disksKnown_ = true;
   }
   return disks_;
+}
+
+void PosixPlatform::EnterConfinement() {
+  if (!confinable_) return;
+  // The disks are listed (and /sys/block read) before the doors close.
+  const Confinement confinement = Confine(ReadableFolders(Disks()));
+  if (verbose_) std::fprintf(stderr, "%s\n", DescribeConfinement(confinement).c_str());
 }
 
 std::string PosixPlatform::DiskSourceName(std::uint32_t index) {
