@@ -2,6 +2,7 @@
 
 #include <linux/seccomp.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <array>
@@ -26,7 +27,15 @@ int InstallSyscallFilter() {
   }
   if (marks != kSyscallFilterPidMarks) return EINVAL;
   // One filter: each one the kernel takes in costs it some 30 microseconds.
+  // SPEC_ALLOW: without it the kernel also turns on its speculative store
+  // bypass mitigation for the process, which slowed every run down by some
+  // 5 % (the filter guards the system from this process, not the reverse).
   sock_fprog fprog{static_cast<unsigned short>(program.size()), program.data()};
+  if (::syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, SECCOMP_FILTER_FLAG_SPEC_ALLOW, &fprog) == 0) {
+    return 0;
+  }
+  // A kernel before 4.17 knows no such flag.
+  if (errno != EINVAL) return errno;
   return ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &fprog, 0, 0) == 0 ? 0 : errno;
 }
 
