@@ -77,6 +77,10 @@ class Platform {
   // With `verbose`, a back end that knows which file stands behind each disk
   // number names it on stderr when it opens; the others ignore it.
   virtual void SetVerbose(bool /*verbose*/) {}
+  // Called once the command line is read, before any disk is opened: a back
+  // end that can confine the process to reading its disks does so for good
+  // (and says how under --verbose); the others do nothing.
+  virtual void EnterConfinement() {}
   // Called once, after the last disk number: a back end that saw the
   // system's disks refused for lack of rights says so on stderr, in one line.
   virtual void ExplainUnopenedDisks() {}

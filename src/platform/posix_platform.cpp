@@ -18,6 +18,7 @@
 #include "platform/disk_messages.h"
 #include "platform/dkhlp32.h"
 #include "platform/geometry_reply.h"
+#include "platform/posix_confinement.h"
 #include "platform/posix_image_kind.h"
 #include "platform/posix_split_image.h"
 #include "platform/utf8.h"
@@ -72,7 +73,11 @@ std::filesystem::path FolderOf(const std::string& path) {
 }  // namespace
 
 Platform& NativePlatform() {
-  static PosixPlatform platform;
+  static PosixPlatform& platform = []() -> PosixPlatform& {
+    static PosixPlatform native;
+    native.AllowConfinement();
+    return native;
+  }();
   return platform;
 }
 
@@ -99,6 +104,13 @@ void PosixPlatform::UseDisks(std::vector<DiskSource> disks) {
 }
 
 void PosixPlatform::ExplainUnopenedDisks() { messages_.ExplainDenied(::geteuid() == 0); }
+
+void PosixPlatform::EnterConfinement() {
+  if (!confinable_) return;
+  // The disks are listed (and /sys/block read) before the doors close.
+  const Confinement confinement = Confine(ReadableFolders(Disks()));
+  if (verbose_) std::fprintf(stderr, "%s\n", DescribeConfinement(confinement).c_str());
+}
 
 std::string PosixPlatform::DiskSourceName(std::uint32_t index) {
   const std::vector<DiskSource>& disks = Disks();

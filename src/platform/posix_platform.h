@@ -27,6 +27,10 @@ class PosixPlatform : public Platform {
   ~PosixPlatform() override;
 
   void SetVerbose(bool verbose) override { verbose_ = verbose; }
+  void EnterConfinement() override;
+  // Lets EnterConfinement confine the process: the program's own platform
+  // only, since the tests that make others go on writing files afterwards.
+  void AllowConfinement() { confinable_ = true; }
   std::string DiskSourceName(std::uint32_t index) override;
   void ExplainUnopenedDisks() override;
   void UseDisks(std::vector<DiskSource> disks) override;
@@ -99,6 +103,7 @@ class PosixPlatform : public Platform {
   std::map<Handle, File> files_;
   bool verbose_ = false;
   bool formatsSaid_ = false;  // the --verbose line of the formats, once a run
+  bool confinable_ = false;
   DiskMessages messages_;
   std::set<std::uint32_t> sectorSizeSaid_;
   std::set<std::uint32_t> readErrorSaid_;

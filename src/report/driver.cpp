@@ -118,6 +118,7 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now) {
     }
     os.UseDisks(OperandDisks(line.operands));
   }
+  os.EnterConfinement();
   // Page-aligned, so that section reads go straight into place.
   state.workBuffer = static_cast<std::uint8_t*>(os.VirtualAlloc(kWorkBufferSize));
   if (state.workBuffer == nullptr) {

@@ -59,7 +59,7 @@ TEST_P(RefusedFormats, QemuImgWrittenImagesAreNamedNotReadAsRaw) {
   ASSERT_TRUE(test::QemuConvert(f.raw, file, GetParam().format, ""));
   ExpectRefused(f, file, QemuReason(GetParam().text));
   const test::ProgramRun verbose = test::RunDisklens(file, {"--verbose"});
-  EXPECT_EQ(verbose.err, kFormatsLine + "disklens: HD0: " + file + ": " +
+  EXPECT_EQ(test::WithoutConfinementLine(verbose.err), kFormatsLine + "disklens: HD0: " + file + ": " +
                              QemuReason(GetParam().text) + "\n");
 }
 
@@ -128,7 +128,7 @@ TEST(OldVhdFooter, FixedImageWith511ByteFooterReadsAsItsRawData) {
   std::filesystem::resize_file(vhd, size - 1);
   test::ExpectSameReports(f.raw, vhd);
   const test::ProgramRun verbose = test::RunDisklens(vhd, {"--verbose"});
-  EXPECT_EQ(verbose.err, kFormatsLine + "disklens: HD0 = " + vhd +
+  EXPECT_EQ(test::WithoutConfinementLine(verbose.err), kFormatsLine + "disklens: HD0 = " + vhd +
                              " (a fixed VHD image with a 511-byte footer, 512-byte sectors, " +
                              std::to_string(std::filesystem::file_size(f.raw)) + " bytes)\n");
 

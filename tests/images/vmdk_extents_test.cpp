@@ -103,7 +103,8 @@ TEST(VmdkDescriptors, ExtentsAreCheckedWhereTheyAreReallyOpened) {
 }
 
 // A child whose parent lies in another folder reads through it, and says so
-// on stderr whether or not --verbose is given.
+// on stderr whether or not --verbose is given, when the run is not confined;
+// confined, such a parent is outside what the run may read, and is named.
 TEST(ParentFolders, BackingFileOutsideTheImagesFolderIsNamed) {
   DISKLENS_NEED_TOOL("qemu-img");
   test::TempDir dir;
@@ -118,14 +119,19 @@ TEST(ParentFolders, BackingFileOutsideTheImagesFolderIsNamed) {
                             " -F qcow2 " + test::ShellQuote(child)));
   const std::string note = "disklens: HD0: " + child + ": the report depends on its backing file " +
                            base + ", outside the image's folder\n";
-  const test::ProgramRun run = test::RunDisklens(child);
+  const std::string unconfined = "DISKLENS_NO_SANDBOX=1";
+  const test::ProgramRun run = test::RunDisklens(child, {}, DISKLENS_BINARY, unconfined);
   EXPECT_EQ(run.out, test::RunDisklens(disks[2].path).out);
   EXPECT_EQ(run.err, note);
-  const test::ProgramRun verbose = test::RunDisklens(child, {"--verbose"});
+  const test::ProgramRun verbose =
+      test::RunDisklens(child, {"--verbose"}, DISKLENS_BINARY, unconfined);
   EXPECT_NE(verbose.err.find(note), std::string::npos);
   EXPECT_NE(verbose.err.find("disklens: HD0 also reads " + base + " (backing file)\n"),
             std::string::npos)
       << verbose.err;
+  // Named beside the child, the parent's folder is one the run may read.
+  const test::ProgramRun both = test::RunDisklens(child + ":" + base);
+  EXPECT_EQ(both.err, note);
 }
 
 }  // namespace

@@ -161,14 +161,14 @@ TEST(Operands, DiskListVariableIsNotReadBesideThem) {
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, test::RunDisklens(kDisk1).out);
     const test::ProgramRun verbose = test::RunDisklens(list, {"-v", kDisk1});
-    EXPECT_EQ(verbose.err,
+    EXPECT_EQ(test::WithoutConfinementLine(verbose.err),
               "disklens: DISKLENS_DISKS not read: the disks named on the command line are "
               "reported\n"
               "disklens: HD0 = " + kDisk1 + " (512-byte sectors, 8388608 bytes)\n");
   }
   // Unset, --verbose has nothing to say of it.
   const test::ProgramRun unset = test::RunDisklens(std::nullopt, {"--verbose", kDisk1});
-  EXPECT_EQ(unset.err, "disklens: HD0 = " + kDisk1 + " (512-byte sectors, 8388608 bytes)\n");
+  EXPECT_EQ(test::WithoutConfinementLine(unset.err), "disklens: HD0 = " + kDisk1 + " (512-byte sectors, 8388608 bytes)\n");
 }
 
 TEST(Operands, UnknownOptionsBesideThemAreIgnoredAsBefore) {

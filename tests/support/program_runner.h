@@ -89,4 +89,11 @@ inline ProgramRun RunDisklens(const std::optional<std::string>& disks,
   return run;
 }
 
+// Standard error without the line of --verbose that says what is confined,
+// which depends on the kernel (its own tests are in posix_confined_program_test).
+inline std::string WithoutConfinementLine(const std::string& err) {
+  static const std::regex line("disklens: confinement: [^\n]*\n");
+  return std::regex_replace(err, line, "");
+}
+
 }  // namespace disklens::test

@@ -24,7 +24,7 @@ cat >"$scratch/bin/apt-get" <<STUB
 echo "\$*" >>"$scratch/apt.log"
 STUB
 chmod +x "$scratch/bin/"*
-build="cmake ninja-build g++ pkg-config nlohmann-json3-dev libvhdi-dev libvmdk-dev libqcow-dev libewf-dev libsmraw-dev libbfio-dev"
+build="cmake ninja-build g++ pkg-config nlohmann-json3-dev libvhdi-dev libvmdk-dev libqcow-dev libewf-dev libsmraw-dev libbfio-dev libseccomp-dev"
 
 # Runs tools/install-deps ARGS... as user STUB_UID; sets rc, out and err.
 run() {

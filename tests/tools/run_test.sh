@@ -41,7 +41,7 @@ fi
 STUB
 chmod +x "$scratch/bin/"*
 printf '%s\n' cmake ninja-build g++ pkg-config nlohmann-json3-dev libvhdi-dev libvmdk-dev libqcow-dev \
-  libewf-dev libsmraw-dev libbfio-dev >"$scratch/installed"
+  libewf-dev libsmraw-dev libbfio-dev libseccomp-dev >"$scratch/installed"
 
 run() {  # ARGS... of tools/run; sets rc, out and err
   rm -f "$scratch/cmake.log"
@@ -76,7 +76,7 @@ grep -qF "report of" <<<"$out" && fail "the program ran after a failed build"
 
 # A build package missing: named, and no build tried.
 printf '%s\n' cmake g++ pkg-config nlohmann-json3-dev libvhdi-dev libvmdk-dev libqcow-dev libewf-dev \
-  libsmraw-dev libbfio-dev >"$scratch/installed"
+  libsmraw-dev libbfio-dev libseccomp-dev >"$scratch/installed"
 run
 [ "$rc" -ne 0 ] || fail "exit 0 with ninja-build missing"
 grep -qxF "install-deps: missing packages: ninja-build" <<<"$err" || fail "stderr: $err"

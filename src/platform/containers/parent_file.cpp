@@ -1,6 +1,12 @@
 #include "platform/containers/parent_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
+
+#include "platform/posix_confinement.h"
 
 namespace disklens {
 
@@ -9,6 +15,18 @@ namespace {
 bool IsFile(const std::filesystem::path& p) {
   std::error_code ec;
   return std::filesystem::is_regular_file(p, ec);
+}
+
+// A parent that the file rights allow but Landlock refuses: outside the
+// folders the confinement lets the program read.
+bool RefusedByConfinement(const std::string& path) {
+  if (!ReadsConfined()) return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd >= 0) {
+    ::close(fd);
+    return false;
+  }
+  return errno == EACCES && ::access(path.c_str(), R_OK) == 0;
 }
 
 }  // namespace
@@ -39,6 +57,12 @@ std::string LocateParent(const std::string& childPath, const std::string& record
   }
   if (depth + 1 > kMaxParentDepth) {
     error = "more than " + std::to_string(kMaxParentDepth) + " " + words.plural + " (a loop?)";
+    return {};
+  }
+  if (RefusedByConfinement(parentPath)) {
+    error = std::string(words.noun) + " " + parentPath +
+            ": outside the folders of the disks named, all that disklens reads while confined "
+            "(DISKLENS_NO_SANDBOX=1 lifts the confinement)";
     return {};
   }
   return parentPath;
