@@ -1,6 +1,8 @@
 #include "gpt/gpt_record.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace disklens {
 
@@ -8,7 +10,11 @@ namespace {
 
 GuidBytes ReadGuid(ByteView view, std::size_t offset) {
   GuidBytes guid{};
-  for (std::size_t i = 0; i < guid.size(); ++i) guid[i] = view.U8(offset + i);
+  if (view.Has(offset, guid.size())) {
+    std::memcpy(guid.data(), view.data + offset, guid.size());
+  } else {
+    for (std::size_t i = 0; i < guid.size(); ++i) guid[i] = view.U8(offset + i);
+  }
   return guid;
 }
 
@@ -46,7 +52,13 @@ GptEntryRecord DecodeGptEntry(ByteView slot, std::uint32_t index) {
   e.firstLba = slot.U64(kEntryStartLba);
   e.lastLba = slot.U64(kEntryEndLba);
   e.attributes = slot.U64(kEntryAttributes);
-  for (std::size_t k = 0; k < e.name.size(); ++k) e.name[k] = slot.U16(kEntryName + 2 * k);
+  // Copied whole where the units are stored as the machine keeps them; the
+  // field need not be aligned for uint16_t, so never read in place.
+  if (std::endian::native == std::endian::little && slot.Has(kEntryName, sizeof e.name)) {
+    std::memcpy(e.name.data(), slot.data + kEntryName, sizeof e.name);
+  } else {
+    for (std::size_t k = 0; k < e.name.size(); ++k) e.name[k] = slot.U16(kEntryName + 2 * k);
+  }
   return e;
 }
 
@@ -63,9 +75,9 @@ GptRecord DecodeGpt(const GptView& view, std::uint64_t headerLba) {
   const auto first = static_cast<std::uint64_t>(view.entries - view.buffer);
   const std::uint32_t count = gpt.header.entryCount;
   const std::uint32_t stride = gpt.header.entrySize;
-  // Most arrays are sgdisk's 128 slots with a few used; room for a handful
-  // saves the regrowth without holding 128 records for every disk.
-  gpt.entries.reserve(std::min<std::uint32_t>(count, 16));
+  // Room for a standard array at once; a header that claims more grows it
+  // only as far as used slots are found in the bytes read.
+  gpt.entries.reserve(std::min<std::uint32_t>(count, 128));
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint64_t offset = first + static_cast<std::uint64_t>(i) * stride;
     if (offset > valid.size || !valid.Has(static_cast<std::size_t>(offset), kEntryReadBytes)) break;
