@@ -13,7 +13,7 @@ void PrintRule() {
   Print("%s", kSingleRule);
 }
 
-void PrintRow(const BootRowRecord& r) {
+void PrintRowText(const BootRowRecord& r) {
   if (!r.read) {
     Print("\nError reading LBA %llu", static_cast<unsigned long long>(r.row.lba));
     return;
@@ -33,16 +33,22 @@ void PrintRow(const BootRowRecord& r) {
 
 }  // namespace
 
+void PrintBootSectorHeading() {
+  Print("\n                           BOOT SECTOR INFORMATION");
+  PrintRule();
+}
+
+void PrintBootRow(const BootRowRecord& row) {
+  PrintRowText(row);
+  PrintRule();
+}
+
 void PrintBootSectorInformation(ReportState& state) {
   const BootTargetList& list = state.bootTargets;
   if (list.count == 0) return;
-  Print("\n                           BOOT SECTOR INFORMATION");
-  PrintRule();
+  PrintBootSectorHeading();
   const std::uint32_t count = list.count < BootTargetCapacity ? list.count : BootTargetCapacity;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    PrintRow(ReadBootRow(state, list.rows[i]));
-    PrintRule();
-  }
+  for (std::uint32_t i = 0; i < count; ++i) PrintBootRow(ReadBootRow(state, list.rows[i]));
 }
 
 }  // namespace disklens

@@ -1,14 +1,10 @@
 #include "gpt/gpt_report.h"
 
-#include <bit>
 #include <cinttypes>
 #include <cstdint>
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "bootsector/boot_targets.h"
-#include "bytes/bytes.h"
 #include "gpt/guid_text.h"
 #include "gpt/name_column.h"
 #include "gpt/name_text.h"
@@ -19,30 +15,22 @@ namespace disklens {
 
 namespace {
 
-bool IsUnused(ByteView slot) {
-  for (std::size_t i = 0; i < 16; ++i) {
-    if (slot.U8(kEntryTypeGuid + i) != 0) return false;
-  }
-  return true;
-}
-
-void PrintHeader(const ReportState& state, ByteView header) {
+void PrintHeader(const ReportState& state, const GptHeaderRecord& h) {
   char diskGuid[64];
-  FormatGuid(diskGuid, sizeof diskGuid, header.data + kGptDiskGuid);
+  FormatGuid(diskGuid, sizeof diskGuid, h.diskGuid.data());
   Print("\n");
   Print("%s", kDoubleRule);
   Print("\n            GPT Found (HD%i) %s", HdNumber(state), diskGuid);
   Print("%s", kSingleRule);
   Print("\n Revision: %-6" PRIx32 "  Hdr Size: %-2" PRIu32 "   Max Entries: %-4" PRIu32
         "   PE Size: %-3" PRIu32 "  PE LBA: %llu",
-        header.U32(kGptRevision), header.U32(kGptHeaderSize), header.U32(kGptEntryCount),
-        header.U32(kGptEntrySize), static_cast<unsigned long long>(header.U64(kGptEntryLba)));
-  Print("\n Primary LBA: %-16llu   Backup LBA: %-16llu",
-        static_cast<unsigned long long>(header.U64(kGptMyLba)),
-        static_cast<unsigned long long>(header.U64(kGptAlternateLba)));
+        h.revision, h.headerSize, h.entryCount, h.entrySize,
+        static_cast<unsigned long long>(h.entryLba));
+  Print("\n Primary LBA: %-16llu   Backup LBA: %-16llu", static_cast<unsigned long long>(h.myLba),
+        static_cast<unsigned long long>(h.alternateLba));
   Print("\n  FAvail LBA: %-16llu   LAvail LBA: %-16llu",
-        static_cast<unsigned long long>(header.U64(kGptFirstUsableLba)),
-        static_cast<unsigned long long>(header.U64(kGptLastUsableLba)));
+        static_cast<unsigned long long>(h.firstUsableLba),
+        static_cast<unsigned long long>(h.lastUsableLba));
   Print("%s", kSingleRule);
   Print(
       "\n  Num            Name                Attr            Start            End        "
@@ -52,72 +40,48 @@ void PrintHeader(const ReportState& state, ByteView header) {
       "--------------------------------------  --------------------------------------");
 }
 
-void OfferBootTarget(ReportState& state, GptEntryRecord& entry, std::uint64_t start,
-                     std::uint64_t end) {
+void OfferBootTarget(ReportState& state, GptEntryRecord& entry) {
+  const std::uint64_t start = entry.firstLba;
+  const std::uint64_t end = entry.lastLba;
   std::uint16_t id = 0;
   const std::int32_t status = ProbePartitionType(state.disk, static_cast<std::uint32_t>(start),
                                                  static_cast<std::uint32_t>(start >> 32), id);
-  entry.probeStatus = status;
+  if (status != kProbeOk) return;
   entry.probedId = id;
-  const std::uint32_t index = entry.index;
-  if (status != kProbeOk || !IsBootTargetType(id)) return;
+  if (!IsBootTargetType(id)) return;
   // Whole 64-bit values: cut to 32 bits, a partition at 2^32 + 2048 would get
   // the boot sector of LBA 2048. An entry that ends before it starts holds no sector.
   const std::uint64_t sectors = end >= start ? end - start + 1 : 0;
-  AddBootTarget(state.bootTargets, static_cast<std::uint8_t>(id), static_cast<std::uint16_t>(index),
-                sectors, start);
+  AddBootTarget(state.bootTargets, static_cast<std::uint8_t>(id),
+                static_cast<std::uint16_t>(entry.index), sectors, start);
 }
 
-void PrintEntry(std::uint32_t index, ByteView slot) {
+void PrintEntry(const GptEntryRecord& e) {
   char typeGuid[64];
   char uniqueGuid[64];
-  FormatGuid(typeGuid, sizeof typeGuid, slot.data + kEntryTypeGuid);
-  FormatGuid(uniqueGuid, sizeof uniqueGuid, slot.data + kEntryUniqueGuid);
-  // Copied out unit by unit: the field need not be aligned for uint16_t.
-  std::uint16_t name[kGptNameUnits];
-  if (std::endian::native == std::endian::little && slot.Has(kEntryName, sizeof name)) {
-    std::memcpy(name, slot.data + kEntryName, sizeof name);
-  } else {
-    for (std::size_t k = 0; k < kGptNameUnits; ++k) name[k] = slot.U16(kEntryName + 2 * k);
-  }
+  FormatGuid(typeGuid, sizeof typeGuid, e.typeGuid.data());
+  FormatGuid(uniqueGuid, sizeof uniqueGuid, e.uniqueGuid.data());
   char text[kNameTextMax];
-  const std::string column = FitNameColumn(NameToText(name, text));
-  Print("\n   %2i  %s %16llX  %13llu   %13llu  %s  %s", static_cast<int>(index), column.c_str(),
-        static_cast<unsigned long long>(slot.U64(kEntryAttributes)),
-        static_cast<unsigned long long>(slot.U64(kEntryStartLba)),
-        static_cast<unsigned long long>(slot.U64(kEntryEndLba)), typeGuid, uniqueGuid);
+  const std::string column = FitNameColumn(NameToText(e.name.data(), text));
+  Print("\n   %2i  %s %16llX  %13llu   %13llu  %s  %s", static_cast<int>(e.index), column.c_str(),
+        static_cast<unsigned long long>(e.attributes), static_cast<unsigned long long>(e.firstLba),
+        static_cast<unsigned long long>(e.lastLba), typeGuid, uniqueGuid);
 }
 
 }  // namespace
 
 GptRecord WalkGpt(ReportState& state, const GptView& view) {
-  GptRecord gpt;
-  if (view.header == nullptr || view.entries == nullptr) return gpt;
-  const ByteView valid{view.buffer, view.length};
-  const ByteView header = valid.From(static_cast<std::size_t>(view.header - view.buffer));
-  gpt.header = header;
-
-  const auto first = static_cast<std::uint64_t>(view.entries - view.buffer);
-  const std::uint32_t count = header.U32(kGptEntryCount);
-  const std::uint32_t stride = header.U32(kGptEntrySize);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    // Never past the bytes read, whatever the header claims.
-    const std::uint64_t offset = first + static_cast<std::uint64_t>(i) * stride;
-    if (offset > valid.size || !valid.Has(static_cast<std::size_t>(offset), kEntryReadBytes)) break;
-    const ByteView slot{valid.data + offset, kEntryReadBytes};
-    if (IsUnused(slot)) continue;
-    GptEntryRecord& entry = gpt.entries.emplace_back();
-    entry.index = i;
-    entry.slot = slot;
-    OfferBootTarget(state, entry, slot.U64(kEntryStartLba), slot.U64(kEntryEndLba));
-  }
+  // The header lies at LBA 1 of the bytes read from LBA 0.
+  GptRecord gpt = DecodeGpt(view, 1);
+  // The decode reads nothing: the probes are the walk's only reads, in slot order.
+  for (GptEntryRecord& entry : gpt.entries) OfferBootTarget(state, entry);
   return gpt;
 }
 
 void PrintGptReport(const ReportState& state, const GptRecord& gpt) {
-  if (gpt.header.size == 0) return;
+  if (!gpt.found) return;
   PrintHeader(state, gpt.header);
-  for (const GptEntryRecord& entry : gpt.entries) PrintEntry(entry.index, entry.slot);
+  for (const GptEntryRecord& entry : gpt.entries) PrintEntry(entry);
   Print("%s", kDoubleRule);
 }
 

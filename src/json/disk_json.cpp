@@ -2,16 +2,63 @@
 
 #include <string>
 
-#include "bootsector/boot_row.h"
-#include "gpt/gpt_section.h"
 #include "json/boot_row_json.h"
 #include "json/embr_json.h"
 #include "json/gpt_json.h"
 #include "json/mbr_json.h"
 #include "platform/platform.h"
-#include "report/mbr_record.h"
+#include "report/disk_records.h"
 
 namespace disklens {
+
+namespace {
+
+// Each record becomes its member as it comes, so that no disk's document is
+// held as a tree.
+class JsonSink final : public DiskRecordSink {
+ public:
+  explicit JsonSink(JsonWriter& json) : json_(json) {}
+
+  void Mbr(const MbrRecord& mbr, const MbrChains& chains) override {
+    json_.Key("bios_geometry");
+    json_.BeginObject();
+    json_.Number("highest_cylinder", mbr.bios.highestCylinder);
+    json_.Number("highest_head", mbr.bios.highestHead);
+    json_.Number("sectors_per_track", mbr.bios.sectorsPerTrack);
+    json_.EndObject();
+    json_.Key("drive_geometry");
+    json_.BeginObject();
+    json_.Number("cylinders", mbr.drive.cylinders);
+    json_.Number("heads", mbr.drive.heads);
+    json_.Number("sectors_per_track", mbr.drive.sectorsPerTrack);
+    json_.EndObject();
+    json_.Key("mbr");
+    if (mbr.bytesRead == 0) {
+      json_.Null();
+    } else {
+      WriteMbrJson(json_, mbr, chains);
+    }
+  }
+  void Embr(const EmbrRecord& embr) override {
+    json_.Key("embr");
+    WriteEmbrJson(json_, embr);
+  }
+  void Gpt(const GptRecord& gpt) override {
+    json_.Key("gpt");
+    WriteGptJson(json_, gpt);
+  }
+  void BeginBootRows(std::uint32_t) override {
+    json_.Key("boot_sectors");
+    json_.BeginArray();
+  }
+  void BootRow(const BootRowRecord& row) override { WriteBootRowJson(json_, row); }
+  void EndBootRows() override { json_.EndArray(); }
+
+ private:
+  JsonWriter& json_;
+};
+
+}  // namespace
 
 void WriteDiskJson(JsonWriter& json, ReportState& state, std::uint32_t index) {
   json.BeginObject();
@@ -24,35 +71,8 @@ void WriteDiskJson(JsonWriter& json, ReportState& state, std::uint32_t index) {
     json.Text("source", source);
   }
   json.Number("sector_size", state.disk->sectorSize);
-  const MbrRecord mbr = ReadMbr(state);
-  json.Key("bios_geometry");
-  json.BeginObject();
-  json.Number("highest_cylinder", mbr.bios.highestCylinder);
-  json.Number("highest_head", mbr.bios.highestHead);
-  json.Number("sectors_per_track", mbr.bios.sectorsPerTrack);
-  json.EndObject();
-  json.Key("drive_geometry");
-  json.BeginObject();
-  json.Number("cylinders", mbr.drive.cylinders);
-  json.Number("heads", mbr.drive.heads);
-  json.Number("sectors_per_track", mbr.drive.sectorsPerTrack);
-  json.EndObject();
-  json.Key("mbr");
-  if (mbr.bytesRead == 0) {
-    json.Null();
-  } else {
-    WriteMbrJson(json, mbr, WalkMbrTable(state, mbr));
-  }
-  json.Key("embr");
-  WriteEmbrJson(json, ReadEmbr(state));
-  json.Key("gpt");
-  WriteGptJson(json, ReadGpt(state));
-  json.Key("boot_sectors");
-  json.BeginArray();
-  const BootTargetList& list = state.bootTargets;
-  const std::uint32_t count = list.count < BootTargetCapacity ? list.count : BootTargetCapacity;
-  for (std::uint32_t i = 0; i < count; ++i) WriteBootRowJson(json, ReadBootRow(state, list.rows[i]));
-  json.EndArray();
+  JsonSink sink(json);
+  ReadDiskRecords(state, sink);
   json.EndObject();
 }
 

@@ -1,7 +1,7 @@
 // The "gpt" member: a valid GPT's header and its used entries.
 #pragma once
 
-#include "gpt/gpt_report.h"
+#include "gpt/gpt_record.h"
 #include "json/json_writer.h"
 
 namespace disklens {

@@ -6,17 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "bootsector/boot_sector_section.h"
 #include "disk/session.h"
-#include "gpt/gpt_section.h"
 #include "json/disk_json.h"
 #include "json/json_document.h"
 #include "json/json_writer.h"
 #include "platform/disk_list.h"
 #include "platform/disk_messages.h"
 #include "report/command_line.h"
-#include "report/embr_section.h"
-#include "report/mbr_section.h"
+#include "report/disk_text.h"
 #include "text/output.h"
 #include "version.h"
 
@@ -82,10 +79,7 @@ bool IsAllOption(int argc, const char* const* argv) { return ParseCommandLine(ar
 
 void ReportDisk(ReportState& state, std::uint32_t index) {
   if (!OpenPass(state, index)) return;
-  PrintMbrSection(state);
-  PrintEmbrSection(state);
-  PrintGptSection(state);
-  if (state.bootTargets.count != 0) PrintBootSectorInformation(state);
+  PrintDiskReport(state);
   ClosePass(state);
 }
 

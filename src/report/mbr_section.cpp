@@ -2,9 +2,7 @@
 
 #include <cinttypes>
 
-#include "report/mbr_record.h"
 #include "layout/mbr.h"
-#include "report/mbr_table.h"
 #include "text/output.h"
 
 namespace disklens {
@@ -21,11 +19,8 @@ MbrRecord ReadMbr(ReportState& state) {
   return mbr;
 }
 
-void PrintMbrSection(ReportState& state) {
-  const MbrRecord mbr = ReadMbr(state);
+void PrintMbrRecord(const ReportState& state, const MbrRecord& mbr, const MbrChains& chains) {
   if (mbr.bytesRead == 0) return;
-  const MbrChains chains = WalkMbrTable(state, mbr);
-
   Print("\n======================================================================");
   Print("\n           MBR Partition Information (HD%i - 0x%08" PRIX32 ")", HdNumber(state),
         mbr.diskSignature);
@@ -37,6 +32,12 @@ void PrintMbrSection(ReportState& state) {
   // The table is printed whether or not sector 0 carries 0x55 0xAA.
   PrintMbrTable(state, mbr, chains);
   Print("%s", kMbrTableFrame);
+}
+
+void PrintMbrSection(ReportState& state) {
+  const MbrRecord mbr = ReadMbr(state);
+  if (mbr.bytesRead == 0) return;
+  PrintMbrRecord(state, mbr, WalkMbrTable(state, mbr));
 }
 
 }  // namespace disklens
