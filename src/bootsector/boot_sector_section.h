@@ -1,7 +1,7 @@
 #pragma once
 
 #include "bootsector/boot_row.h"
-#include "report/report_state.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

@@ -3,9 +3,9 @@
 
 #include <cstddef>
 
-#include "bootsector/boot_targets.h"
+#include "state/boot_targets.h"
 #include "bytes/bytes.h"
-#include "report/report_state.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

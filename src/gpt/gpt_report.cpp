@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "bootsector/boot_targets.h"
+#include "state/boot_targets.h"
 #include "gpt/guid_text.h"
 #include "gpt/name_column.h"
 #include "gpt/name_text.h"

@@ -3,7 +3,7 @@
 
 #include "gpt/gpt_check.h"
 #include "gpt/gpt_record.h"
-#include "report/report_state.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

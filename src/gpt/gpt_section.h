@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gpt/gpt_report.h"
-#include "report/report_state.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

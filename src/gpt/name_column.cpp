@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #ifndef _WIN32
-#include "platform/char_width.h"
+#include "text/char_width.h"
 #endif
 
 namespace disklens {

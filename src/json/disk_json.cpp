@@ -7,7 +7,7 @@
 #include "json/gpt_json.h"
 #include "json/mbr_json.h"
 #include "platform/platform.h"
-#include "report/disk_records.h"
+#include "pass/disk_records.h"
 
 namespace disklens {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "json/json_writer.h"
-#include "report/report_state.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

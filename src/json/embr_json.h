@@ -2,7 +2,7 @@
 #pragma once
 
 #include "json/json_writer.h"
-#include "report/embr_record.h"
+#include "mbr/embr_record.h"
 
 namespace disklens {
 

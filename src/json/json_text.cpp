@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/utf8.h"
+#include "text/utf8.h"
 
 namespace disklens {
 

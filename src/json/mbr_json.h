@@ -2,9 +2,9 @@
 #pragma once
 
 #include "json/json_writer.h"
-#include "report/extended_chain.h"
-#include "report/mbr_record.h"
-#include "report/mbr_table.h"
+#include "mbr/extended_chain.h"
+#include "mbr/mbr_record.h"
+#include "mbr/mbr_table.h"
 
 namespace disklens {
 

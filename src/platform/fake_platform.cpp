@@ -7,7 +7,7 @@
 #include "platform/disk_list.h"
 #include "platform/dkhlp32.h"
 #include "platform/geometry_reply.h"
-#include "platform/utf8.h"
+#include "text/utf8.h"
 
 namespace disklens {
 

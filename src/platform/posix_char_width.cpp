@@ -1,4 +1,4 @@
-#include "platform/char_width.h"
+#include "text/char_width.h"
 
 
 #include <locale.h>

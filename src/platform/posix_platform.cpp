@@ -21,7 +21,7 @@
 #include "platform/posix_confinement.h"
 #include "platform/posix_image_kind.h"
 #include "platform/posix_split_image.h"
-#include "platform/utf8.h"
+#include "text/utf8.h"
 #include "platform/vhd_footer.h"
 
 namespace disklens {

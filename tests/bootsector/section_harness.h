@@ -11,7 +11,7 @@
 #include "bootsector/boot_sector_section.h"
 #include "disk/session.h"
 #include "platform/fake_platform.h"
-#include "report/report_state.h"
+#include "state/report_state.h"
 #include "support/capture.h"
 #include "support/disk_image.h"
 

@@ -12,7 +12,7 @@
 #ifndef _WIN32
 #include <clocale>
 
-#include "platform/char_width.h"
+#include "text/char_width.h"
 #endif
 
 namespace disklens {

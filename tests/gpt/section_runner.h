@@ -7,7 +7,7 @@
 #include "disk/device.h"
 #include "disk/session.h"
 #include "gpt/gpt_section.h"
-#include "report/report_state.h"
+#include "state/report_state.h"
 #include "support/capture.h"
 
 namespace disklens::test {

@@ -19,7 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "hostile/hostile_images.h"
-#include "report/driver.h"
+#include "app/driver.h"
 #include "support/marked_pass.h"
 #include "support/temp_dir.h"
 #if !defined(_WIN32)

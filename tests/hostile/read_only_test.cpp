@@ -9,7 +9,7 @@
 
 #include "hostile/hostile_check.h"
 #include "platform/fake_platform.h"
-#include "report/driver.h"
+#include "app/driver.h"
 #include "support/capture.h"
 
 namespace disklens::test::hostile {

@@ -16,7 +16,7 @@
 
 #include "platform/posix_disks.h"
 #include "platform/posix_platform.h"
-#include "report/driver.h"
+#include "app/driver.h"
 #include "support/temp_dir.h"
 
 namespace disklens {

@@ -11,7 +11,7 @@
 #include "bootsector/example_lines.h"
 #include "bootsector/example_sectors.h"
 #include "disk/session.h"
-#include "report/driver.h"
+#include "app/driver.h"
 #include "support/capture.h"
 #include "support/disk_image.h"
 #include "support/image_file.h"

@@ -1,6 +1,6 @@
 // The command line taken apart: options, /all, "--", unknown options, and the
 // disks named (the operands), in the order given.
-#include "report/command_line.h"
+#include "app/command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // ReadDiskRecords: the records of one disk come in the order of the pass, and
 // the MBR, EMBR and GPT records are values that both writers print the same
 // after every byte of the WorkBuffer was overwritten.
-#include "report/disk_records.h"
+#include "pass/disk_records.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +18,9 @@
 #include "json/json_writer.h"
 #include "json/mbr_json.h"
 #include "platform/fake_platform.h"
-#include "report/disk_text.h"
-#include "report/embr_tables.h"
-#include "report/mbr_section.h"
+#include "pass/disk_text.h"
+#include "mbr/embr_tables.h"
+#include "mbr/mbr_section.h"
 #include "support/capture.h"
 #include "support/disk_image.h"
 #include "support/report_disk.h"

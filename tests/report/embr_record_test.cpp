@@ -1,6 +1,6 @@
 // DecodeEmbr: where the EMBR is looked for and what a table cut by the end of
 // the data read keeps, as values.
-#include "report/embr_record.h"
+#include "mbr/embr_record.h"
 
 #include <gtest/gtest.h>
 

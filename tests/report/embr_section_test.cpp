@@ -1,4 +1,4 @@
-#include "report/embr_section.h"
+#include "mbr/embr_section.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/fake_platform.h"
-#include "report/mbr_section.h"
+#include "mbr/mbr_section.h"
 #include "support/capture.h"
 #include "support/disk_image.h"
 #include "support/report_disk.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "report/mbr_section.h"
+#include "mbr/mbr_section.h"
 #include "support/capture.h"
 #include "support/image_file.h"
 #include "support/report_disk.h"

@@ -5,7 +5,7 @@
 #include "disk/session.h"
 #include "gpt/gpt_image.h"
 #include "platform/fake_platform.h"
-#include "report/driver.h"
+#include "app/driver.h"
 #include "support/capture.h"
 #include "support/disk_image.h"
 

@@ -4,8 +4,8 @@
 
 #include <regex>
 
-#include "report/command_line.h"
-#include "report/driver.h"
+#include "app/command_line.h"
+#include "app/driver.h"
 #include "support/program_runner.h"
 
 namespace disklens {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/posix_platform.h"
-#include "report/driver.h"
+#include "app/driver.h"
 #include "support/capture.h"
 #include "support/disk_image.h"
 #include "support/scoped_platform.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "report/driver.h"
+#include "app/driver.h"
 #include "support/program_runner.h"
 
 namespace disklens {

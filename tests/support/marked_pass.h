@@ -16,8 +16,8 @@
 
 #include "disk/session.h"
 #include "platform/fake_platform.h"
-#include "report/driver.h"
-#include "report/report_state.h"
+#include "app/driver.h"
+#include "state/report_state.h"
 #include "support/capture.h"
 #include "text/output.h"
 

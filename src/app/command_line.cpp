@@ -1,4 +1,4 @@
-#include "report/command_line.h"
+#include "app/command_line.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
-#include "report/mbr_table.h"
+#include "mbr/mbr_table.h"
 
-#include "report/partition_row.h"
-#include "report/partition_types.h"
+#include "mbr/partition_row.h"
+#include "mbr/partition_types.h"
 #include "text/output.h"
 
 namespace disklens {

@@ -1,8 +1,8 @@
 // The text of the EMBR header and the three tables behind it: MPT, MBFT and MDT.
 #pragma once
 
-#include "report/embr_record.h"
-#include "report/report_state.h"
+#include "mbr/embr_record.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

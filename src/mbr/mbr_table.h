@@ -4,9 +4,9 @@
 #include <array>
 #include <optional>
 
-#include "report/extended_chain.h"
-#include "report/mbr_record.h"
-#include "report/report_state.h"
+#include "mbr/extended_chain.h"
+#include "mbr/mbr_record.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

@@ -1,4 +1,4 @@
-#include "report/mbr_section.h"
+#include "mbr/mbr_section.h"
 
 #include <cinttypes>
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "disk/geometry.h"
-#include "report/partition_row.h"
-#include "report/report_state.h"
+#include "mbr/partition_row.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

@@ -10,8 +10,8 @@
 
 #include "bytes/bytes.h"
 #include "layout/embr.h"
-#include "report/extended_chain.h"
-#include "report/report_state.h"
+#include "mbr/extended_chain.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

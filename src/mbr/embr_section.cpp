@@ -1,6 +1,6 @@
-#include "report/embr_section.h"
+#include "mbr/embr_section.h"
 
-#include "report/embr_tables.h"
+#include "mbr/embr_tables.h"
 
 namespace disklens {
 

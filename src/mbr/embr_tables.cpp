@@ -1,4 +1,4 @@
-#include "report/embr_tables.h"
+#include "mbr/embr_tables.h"
 
 #include <cinttypes>
 

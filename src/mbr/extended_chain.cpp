@@ -1,4 +1,4 @@
-#include "report/extended_chain.h"
+#include "mbr/extended_chain.h"
 
 #include <array>
 #include <cinttypes>
@@ -7,8 +7,8 @@
 #include "disk/geometry.h"
 #include "disk/transfer.h"
 #include "platform/platform.h"
-#include "report/partition_row.h"
-#include "report/partition_types.h"
+#include "mbr/partition_row.h"
+#include "mbr/partition_types.h"
 #include "text/output.h"
 
 namespace disklens {

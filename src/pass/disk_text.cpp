@@ -1,10 +1,10 @@
-#include "report/disk_text.h"
+#include "pass/disk_text.h"
 
 #include "bootsector/boot_sector_section.h"
 #include "gpt/gpt_report.h"
-#include "report/disk_records.h"
-#include "report/embr_tables.h"
-#include "report/mbr_section.h"
+#include "pass/disk_records.h"
+#include "mbr/embr_tables.h"
+#include "mbr/mbr_section.h"
 
 namespace disklens {
 

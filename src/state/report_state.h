@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "bootsector/boot_targets.h"
+#include "state/boot_targets.h"
 #include "disk/device.h"
-#include "report/chain_limits.h"
+#include "state/chain_limits.h"
 
 namespace disklens {
 

@@ -7,10 +7,10 @@
 
 #include "bootsector/boot_row.h"
 #include "gpt/gpt_record.h"
-#include "report/embr_record.h"
-#include "report/mbr_record.h"
-#include "report/mbr_table.h"
-#include "report/report_state.h"
+#include "mbr/embr_record.h"
+#include "mbr/mbr_record.h"
+#include "mbr/mbr_table.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

@@ -3,7 +3,7 @@
 
 #include <ctime>
 
-#include "report/report_state.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

@@ -1,4 +1,4 @@
-#include "bootsector/boot_targets.h"
+#include "state/boot_targets.h"
 
 namespace disklens {
 

@@ -1,4 +1,4 @@
-#include "report/report_state.h"
+#include "state/report_state.h"
 
 #include "disk/transfer.h"
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "report/chain_limits.h"
-#include "report/partition_row.h"
-#include "report/report_state.h"
+#include "state/chain_limits.h"
+#include "mbr/partition_row.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

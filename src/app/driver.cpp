@@ -1,4 +1,4 @@
-#include "report/driver.h"
+#include "app/driver.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,8 +12,8 @@
 #include "json/json_writer.h"
 #include "platform/disk_list.h"
 #include "platform/disk_messages.h"
-#include "report/command_line.h"
-#include "report/disk_text.h"
+#include "app/command_line.h"
+#include "pass/disk_text.h"
 #include "text/output.h"
 #include "version.h"
 

@@ -1,6 +1,6 @@
-#include "report/embr_record.h"
+#include "mbr/embr_record.h"
 
-#include "report/partition_types.h"
+#include "mbr/partition_types.h"
 
 namespace disklens {
 

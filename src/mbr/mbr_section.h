@@ -1,8 +1,8 @@
 #pragma once
 
-#include "report/mbr_record.h"
-#include "report/mbr_table.h"
-#include "report/report_state.h"
+#include "mbr/mbr_record.h"
+#include "mbr/mbr_table.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

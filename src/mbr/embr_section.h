@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/report_state.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

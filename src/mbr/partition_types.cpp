@@ -1,4 +1,4 @@
-#include "report/partition_types.h"
+#include "mbr/partition_types.h"
 
 namespace disklens {
 

@@ -1,4 +1,4 @@
-#include "report/partition_row.h"
+#include "mbr/partition_row.h"
 
 #include <cinttypes>
 

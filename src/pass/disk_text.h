@@ -1,7 +1,7 @@
 // The text report of one disk: its sections printed from the records of the pass.
 #pragma once
 
-#include "report/report_state.h"
+#include "state/report_state.h"
 
 namespace disklens {
 

@@ -1,4 +1,4 @@
-#include "platform/utf8.h"
+#include "text/utf8.h"
 
 namespace disklens {
 

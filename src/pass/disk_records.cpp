@@ -1,4 +1,4 @@
-#include "report/disk_records.h"
+#include "pass/disk_records.h"
 
 #include "gpt/gpt_section.h"
 

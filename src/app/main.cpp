@@ -7,7 +7,7 @@
 #include <unistd.h>
 #endif
 
-#include "report/driver.h"
+#include "app/driver.h"
 #include "text/output.h"
 
 namespace {
