@@ -49,7 +49,7 @@ class ChainPast2To32 : public testing::Test {
     path_ = dir_.File("big.img");
     ASSERT_TRUE(test::MakeSparseFile(path_, (k2To32 + 8192) * 512)) << "no sparse file of 2 TiB";
     test::DiskImage head(4 * 512);
-    head.U32(0x1B8, 0x2B2B2B2B);
+    head.PutDiskSignature(0x2B2B2B2B);
     head.PutEntry(0, 0, Entry(0x05, kBase, 8192));
     head.PutBootSignature(0);
     // An EMBR at LBA 1 whose one MPT entry names the same extended partition.

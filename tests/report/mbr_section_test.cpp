@@ -16,7 +16,7 @@ using test::Entry;
 
 TEST(MbrSection, OnePrimaryPartitionWithTheGeometryOfALargeDisk) {
   test::DiskImage image(64 * 1024);
-  image.U32(0x1B8, 0x1A2B3C4D);
+  image.PutDiskSignature(0x1A2B3C4D);
   image.PutEntry(0, 0, test::MbrEntry{0x80, 32, 33, 0, 0x07, 254, 0xFF, 0xFF, 2048, 204800000});
   image.PutBootSignature(0);
   FakePlatform fake;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "disk/session.h"
-#include "gpt/gpt_image.h"
+#include "support/gpt_image.h"
 #include "platform/fake_platform.h"
 #include "report/driver.h"
 #include "support/capture.h"
