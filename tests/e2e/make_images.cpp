@@ -142,7 +142,8 @@ bool SaveChainPast2To32(const std::filesystem::path& path) {
   head.PutDiskSignature(0x2B2B2B2B);
   head.PutTable(0, {Entry(0x05, base, 8192)});
   // An EMBR mark with a header of zeros, and the MPT alone.
-  disklens::test::Embr embr{0, 0, 0, 0, 0, 0, 0, 1, {{0, base, 0xFFFFFFFFu, 7, 0x05, "BIG"}}, {}, {}};
+  disklens::test::Embr embr = disklens::test::WithZeroHeader();
+  embr.mpt = {{0, base, 0xFFFFFFFFu, 7, 0x05, "BIG"}};
   disklens::test::PutEmbr(head, 512, embr);
   DiskImage first(1024);
   first.PutTable(0, {Entry(0x07, 1, 2047), Entry(0x05, 0x1800, 2048)});

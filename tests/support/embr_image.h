@@ -53,14 +53,26 @@ struct Embr {
   std::uint8_t lastHead = 254;
   std::uint8_t sectorsPerTrack = 63;
   std::uint8_t tableRevision = 1;  // of the MPT, MBFT and MDT alike
+  bool withMpt = true;             // false: the header alone
   std::vector<MptRow> mpt;
   std::optional<std::vector<MbftRow>> mbft;
   std::optional<std::vector<MdtRow>> mdt;
+  // The counts the table headers give, when they are not those of the rows.
+  std::optional<std::uint8_t> mptCount, mbftCount, mdtCount;
 };
+
+// An EMBR whose header holds its mark and zeros.
+inline Embr WithZeroHeader() {
+  Embr e;
+  e.revision = e.minSectorsPerTrack = e.sectors = e.lastHead = e.sectorsPerTrack = 0;
+  e.sectorSize = e.lastCylinder = 0;
+  return e;
+}
 
 // Writes `embr` from byte `at` of `disk`; returns the offset just behind it.
 inline std::uint64_t PutEmbr(DiskImage& disk, std::uint64_t at, const Embr& embr) {
-  std::size_t size = kEmbrHeaderSize + kMptHeaderSize + kMptEntrySize * embr.mpt.size();
+  std::size_t size = kEmbrHeaderSize;
+  if (embr.withMpt) size += kMptHeaderSize + kMptEntrySize * embr.mpt.size();
   if (embr.mbft) {
     size += kMbftHeaderSize;
     for (const MbftRow& r : *embr.mbft) size += kMbftEntryFixedSize + r.extraBytes;
@@ -81,9 +93,13 @@ inline std::uint64_t PutEmbr(DiskImage& disk, std::uint64_t at, const Embr& embr
   b.U8(embr_header::kSectorsPerTrack, embr.sectorsPerTrack);
 
   std::uint64_t o = kEmbrHeaderSize;
+  if (!embr.withMpt) {
+    disk.PutClipped(at, b.Bytes());
+    return at + o;
+  }
   b.Text(o + mpt_header::kMark, "MPT");
   b.U8(o + mpt_header::kRevision, embr.tableRevision);
-  b.U8(o + mpt_header::kCount, embr.mpt.size());
+  b.U8(o + mpt_header::kCount, embr.mptCount.value_or(static_cast<std::uint8_t>(embr.mpt.size())));
   o += kMptHeaderSize;
   for (const MptRow& r : embr.mpt) {
     b.U16(o + mpt_entry::kFlag, r.flag);
@@ -97,7 +113,7 @@ inline std::uint64_t PutEmbr(DiskImage& disk, std::uint64_t at, const Embr& embr
   if (embr.mbft) {
     b.Text(o + mbft_header::kMark, "MBFT");
     b.U8(o + mbft_header::kRevision, embr.tableRevision);
-    b.U8(o + mbft_header::kCount, embr.mbft->size());
+    b.U8(o + mbft_header::kCount, embr.mbftCount.value_or(static_cast<std::uint8_t>(embr.mbft->size())));
     o += kMbftHeaderSize;
     for (const MbftRow& r : *embr.mbft) {
       name(o + mbft_entry::kName, r.name);
@@ -113,7 +129,7 @@ inline std::uint64_t PutEmbr(DiskImage& disk, std::uint64_t at, const Embr& embr
   if (embr.mdt) {
     b.Text(o + mdt_header::kMark, "MDT");
     b.U8(o + mdt_header::kRevision, embr.tableRevision);
-    b.U8(o + mdt_header::kCount, embr.mdt->size());
+    b.U8(o + mdt_header::kCount, embr.mdtCount.value_or(static_cast<std::uint8_t>(embr.mdt->size())));
     o += kMdtHeaderSize;
     for (const MdtRow& r : *embr.mdt) {
       b.U8(o + mdt_entry::kFlag, r.flag);
