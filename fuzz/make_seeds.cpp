@@ -11,6 +11,7 @@
 #include "fuzz_input.h"
 #include "hostile/chain_pass_images.h"
 #include "hostile/hostile_images.h"
+#include "support/embr_image.h"
 
 namespace {
 
@@ -43,17 +44,14 @@ Seed FromImage(const std::string& name, const DiskImage& image, bool sealGpt = f
 DiskImage MbrWithChain(std::uint32_t sectorSize) {
   DiskImage disk((sectorSize == 512 ? 96 : 48) * static_cast<std::size_t>(sectorSize), sectorSize);
   const std::uint32_t s = sectorSize;
-  disk.U32(0x1B8, 0x1A2B3C4D);
-  disk.PutEntry(0, 0, Entry(0x06, 4, 4, 0x80));
-  disk.PutEntry(0, 1, Entry(0x07, 8, 4));
-  disk.PutEntry(0, 2, Entry(0x0F, 16, 64));
-  disk.PutBootSignature(0);
+  disk.PutDiskSignature(0x1A2B3C4D);
+  disk.PutTable(0, {Entry(0x06, 4, 4, 0x80), Entry(0x07, 8, 4), Entry(0x0F, 16, 64)});
   disklens::test::WriteFat16Example(disk, 4);
   disklens::test::WriteNtfsExample(disk, 8);
-  hostile::PutEbr(disk, 16, {Entry(0x0B, 2, 10), Entry(0x05, 20, 30)});
+  disk.PutTable(16, {Entry(0x0B, 2, 10), Entry(0x05, 20, 30)});
   disklens::test::WriteFat32Example(disk, 18);
   disklens::test::WriteFat32Example(disk, 24);
-  hostile::PutEbr(disk, 36, {Entry(0xDA, 2, 8)});
+  disk.PutTable(36, {Entry(0xDA, 2, 8)});
   disk.Text(45 * static_cast<std::uint64_t>(s), "IMG1");
   return disk;
 }
@@ -61,36 +59,18 @@ DiskImage MbrWithChain(std::uint32_t sectorSize) {
 // The EMBR of the worked example, with an extended MPT entry for "/all".
 DiskImage EmbrExample() {
   DiskImage disk(96 * 512);
-  const std::size_t e = 512;
-  hostile::PutEmbrHeader(disk, e);
-  disk.Text(e + 18, "MPT");
-  disk.U8(e + 21, 1);
-  disk.U8(e + 22, 3);
-  const std::uint32_t starts[3] = {70, 74, 78};
-  const std::uint8_t types[3] = {0x07, 0x0B, 0x15};
-  for (std::size_t k = 0; k < 3; ++k) {
-    const std::size_t at = e + 28 + 28 * k;
-    disk.U32(at + 2, starts[k]);
-    disk.U32(at + 6, starts[k] + 3);
-    disk.U8(at + 10, static_cast<std::uint8_t>(k + 1));
-    disk.U8(at + 11, types[k]);
-    disk.Text(at + 12, "PART");
+  disklens::test::Embr embr;
+  for (std::uint8_t k = 0; k < 3; ++k) {
+    const std::uint32_t start = 70 + 4u * k;
+    const std::uint8_t types[3] = {0x07, 0x0B, 0x15};
+    embr.mpt.push_back({0, start, start + 3, static_cast<std::uint8_t>(k + 1), types[k], "PART"});
   }
-  const std::size_t mbft = e + 28 + 3 * 28;
-  disk.Text(mbft, "MBFT");
-  disk.U8(mbft + 4, 1);
-  disk.U8(mbft + 5, 1);
-  disk.Text(mbft + 6, "MENU");
-  disk.U16(mbft + 6 + 16, 0x7C0);
-  disk.U8(mbft + 6 + 26, 3);
-  const std::size_t mdt = mbft + 6 + 27 + 3;
-  disk.Text(mdt, "MDT");
-  disk.U8(mdt + 3, 1);
-  disk.U8(mdt + 4, 1);
-  disk.Text(mdt + 16 + 14, "DISK");
+  embr.mbft = std::vector<disklens::test::MbftRow>{{"MENU", 0x7C0, 0, 0, 0, 0, 3}};
+  embr.mdt = std::vector<disklens::test::MdtRow>{{0, 0, 0, 0, "DISK", 0}};
+  disklens::test::PutEmbr(disk, 512, embr);
   disklens::test::WriteNtfsExample(disk, 70);
   disklens::test::WriteFat32Example(disk, 74);
-  hostile::PutEbr(disk, 78, {Entry(0x06, 1, 2)});
+  disk.PutTable(78, {Entry(0x06, 1, 2)});
   disklens::test::WriteFat16Example(disk, 79);
   return disk;
 }
@@ -110,8 +90,7 @@ DiskImage GptOfEveryKind(std::uint32_t s) {
   }
   entries.push_back({20, hostile::kBasicData, hostile::kUniqueB, 0, sectors - 1, 0, u"whole"});
   DiskImage disk(sectors * s, s);
-  disk.PutEntry(0, 0, Entry(0xEE, 1, static_cast<std::uint32_t>(sectors - 1)));
-  disk.PutBootSignature(0);
+  disk.PutTable(0, {Entry(0xEE, 1, static_cast<std::uint32_t>(sectors - 1))});
   GptHeaderFields f;
   f.alternateLba = sectors - 1;
   f.firstUsableLba = s == 512 ? 34 : 6;

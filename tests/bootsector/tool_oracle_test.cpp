@@ -31,8 +31,7 @@ std::string SectionOf(const std::string& image, std::uint8_t type, std::uint32_t
   const std::vector<std::uint8_t> prefix = test::ReadPrefix(image, kPrefixBytes);
   const auto sectors = static_cast<std::uint32_t>(std::filesystem::file_size(image) / sectorSize);
   DiskImage disk((kPartitionLba + kPrefixBytes / sectorSize) * std::size_t{sectorSize}, sectorSize);
-  disk.PutEntry(0, 0, test::Entry(type, kPartitionLba, sectors));
-  disk.PutBootSignature(0);
+  disk.PutTable(0, {test::Entry(type, kPartitionLba, sectors)});
   std::memcpy(disk.Sector(kPartitionLba), prefix.data(), prefix.size());
   test::SectionHarness h;
   h.UseDisk(disk);

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "gpt_image.h"
+#include "support/gpt_image.h"
 
 namespace disklens {
 namespace {

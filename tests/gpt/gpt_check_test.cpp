@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "gpt_image.h"
+#include "support/gpt_image.h"
 
 namespace disklens {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "gpt/gpt_report.h"
-#include "gpt_image.h"
+#include "support/gpt_image.h"
 #include "platform/fake_platform.h"
 #include "section_runner.h"
 

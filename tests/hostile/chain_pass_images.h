@@ -13,19 +13,10 @@ namespace disklens::test::hostile {
 // An MPT at LBA 1 whose entries all name the extended partition at `start`.
 inline void PutExtendedMpt(DiskImage& disk, std::uint32_t entries, std::uint32_t start,
                            std::uint32_t end) {
-  const std::size_t e = 512;
-  PutEmbrHeader(disk, e);
-  disk.Text(e + 18, "MPT");
-  disk.U8(e + 21, 1);
-  disk.U8(e + 22, static_cast<std::uint8_t>(entries));
-  for (std::uint32_t k = 0; k < entries; ++k) {
-    const std::size_t at = e + 28 + 28 * static_cast<std::size_t>(k);
-    disk.U32(at + 2, start);
-    disk.U32(at + 6, end);
-    disk.U8(at + 10, static_cast<std::uint8_t>(k + 1));
-    disk.U8(at + 11, 0x05);
-    disk.Text(at + 12, "CHAIN");
-  }
+  Embr embr;
+  for (std::uint32_t k = 0; k < entries; ++k)
+    embr.mpt.push_back({0, start, end, static_cast<std::uint8_t>(k + 1), 0x05, "CHAIN"});
+  PutEmbr(disk, 512, embr);
 }
 
 inline constexpr std::uint32_t kAmplifiedBase = 64;
@@ -34,8 +25,7 @@ inline constexpr std::uint32_t kAmplifiedBase = 64;
 // EBRs at LBA 64, 65, ...: walked 256 times under "/all".
 inline HostileImage AmplifiedChain(std::uint32_t ebrs = 4096) {
   DiskImage disk((kAmplifiedBase + ebrs + 8) * 512ull);
-  disk.PutEntry(0, 0, Entry(0x05, kAmplifiedBase, ebrs));
-  disk.PutBootSignature(0);
+  disk.PutTable(0, {Entry(0x05, kAmplifiedBase, ebrs)});
   PutExtendedMpt(disk, 255, kAmplifiedBase, kAmplifiedBase + ebrs - 1);
   for (std::uint32_t k = 0; k < ebrs; ++k) {
     if (k + 1 < ebrs) disk.PutEntry(kAmplifiedBase + k, 0, Entry(0x05, k + 1, 1));
@@ -53,9 +43,8 @@ inline constexpr std::uint32_t kRealChainStep = 8;  // an EBR and a logical part
 inline HostileImage RealChain(std::uint32_t logicals = 200) {
   const std::uint32_t size = logicals * kRealChainStep;
   DiskImage disk((kRealChainBase + size + 64) * 512ull);
-  disk.U32(0x1B8, 0x5EA1C4A1);
-  disk.PutEntry(0, 0, Entry(0x05, kRealChainBase, size));
-  disk.PutBootSignature(0);
+  disk.PutDiskSignature(0x5EA1C4A1);
+  disk.PutTable(0, {Entry(0x05, kRealChainBase, size)});
   PutExtendedMpt(disk, 1, kRealChainBase, kRealChainBase + size - 1);
   for (std::uint32_t k = 0; k < logicals; ++k) {
     const std::uint32_t ebr = kRealChainBase + k * kRealChainStep;

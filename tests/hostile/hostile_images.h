@@ -13,8 +13,11 @@
 #include <vector>
 
 #include "bootsector/example_sectors.h"
-#include "gpt/gpt_image.h"
+#include "layout/boot_sector.h"
 #include "support/disk_image.h"
+#include "support/embr_image.h"
+#include "support/gpt_image.h"
+#include "support/trailer_image.h"
 
 namespace disklens::test::hostile {
 
@@ -29,32 +32,26 @@ inline HostileImage Image(const std::string& name, DiskImage& disk) {
   return HostileImage{name, disk.SectorSize(), disk.Bytes(), {}};
 }
 
-// An EBR at `lba`: its entries, and 0x55 0xAA.
-inline void PutEbr(DiskImage& disk, std::uint64_t lba, const std::vector<MbrEntry>& entries) {
-  for (std::size_t i = 0; i < entries.size(); ++i) disk.PutEntry(lba, static_cast<int>(i), entries[i]);
-  disk.PutBootSignature(lba);
-}
-
 // ---- Extended chains --------------------------------------------------------
 
 // The chain at LBA 8 goes on to LBA 18, whose link names LBA 18 again.
 inline HostileImage ChainLinksToItself() {
   DiskImage disk(64 * 512);
-  disk.U32(0x1B8, 0x11223344);
+  disk.PutDiskSignature(0x11223344);
   disk.PutEntry(0, 0, Entry(0x05, 8, 40));
-  PutEbr(disk, 8, {Entry(0x83, 2, 4), Entry(0x05, 10, 8)});
-  PutEbr(disk, 18, {Entry(0x83, 2, 4), Entry(0x05, 10, 8)});
+  disk.PutTable(8, {Entry(0x83, 2, 4), Entry(0x05, 10, 8)});
+  disk.PutTable(18, {Entry(0x83, 2, 4), Entry(0x05, 10, 8)});
   return Image("chain_links_to_itself", disk);
 }
 
 // LBA 8, 18, 28, and back to the first EBR through a link of offset 0.
 inline HostileImage ChainLinksBackToFirst() {
   DiskImage disk(64 * 512);
-  disk.U32(0x1B8, 0x11223344);
+  disk.PutDiskSignature(0x11223344);
   disk.PutEntry(0, 0, Entry(0x05, 8, 40));
-  PutEbr(disk, 8, {Entry(0x83, 2, 4), Entry(0x05, 10, 8)});
-  PutEbr(disk, 18, {Entry(0x83, 2, 4), Entry(0x05, 20, 8)});
-  PutEbr(disk, 28, {Entry(0x83, 2, 4), Entry(0x05, 0, 8)});
+  disk.PutTable(8, {Entry(0x83, 2, 4), Entry(0x05, 10, 8)});
+  disk.PutTable(18, {Entry(0x83, 2, 4), Entry(0x05, 20, 8)});
+  disk.PutTable(28, {Entry(0x83, 2, 4), Entry(0x05, 0, 8)});
   return Image("chain_links_back_to_first", disk);
 }
 
@@ -73,39 +70,16 @@ inline HostileImage LongChain(std::uint32_t ebrs) {
 
 // ---- EMBR ---------------------------------------------------------------------
 
-// The EMBR header at byte `at`, with the values of the worked example.
-inline void PutEmbrHeader(DiskImage& disk, std::size_t at) {
-  disk.Text(at, "EMBR");
-  disk.U8(at + 4, 1);
-  disk.U8(at + 5, 63);
-  disk.U8(at + 6, 62);
-  disk.U16(at + 8, 512);
-  disk.U16(at + 10, 1023);
-  disk.U8(at + 12, 254);
-  disk.U8(at + 13, 63);
-}
-
 // An EMBR at LBA 1 whose one MPT entry is followed by an MBFT of 255 entries
 // with 255 further bytes each: 71,916 bytes, where the read holds 32,256.
 inline HostileImage EmbrMbftRunsPastTheRead() {
   DiskImage disk(64 * 512);
-  const std::size_t e = 512;
-  PutEmbrHeader(disk, e);
-  disk.Text(e + 18, "MPT");
-  disk.U8(e + 21, 1);
-  disk.U8(e + 22, 1);
-  disk.U32(e + 28 + 2, 100);
-  disk.U32(e + 28 + 6, 199);
-  disk.U8(e + 28 + 10, 1);
-  disk.U8(e + 28 + 11, 0x83);
-  disk.Text(e + 28 + 12, "LINUX");
-  disk.Text(e + 56, "MBFT");
-  disk.U8(e + 60, 1);
-  disk.U8(e + 61, 255);
-  for (std::size_t k = 0; k < 255; ++k) {
-    const std::size_t entry = e + 62 + 282 * k;
-    if (entry + 26 < disk.Bytes().size()) disk.U8(entry + 26, 255);
-  }
+  Embr embr;
+  embr.mpt = {{0, 100, 199, 1, 0x83, "LINUX"}};
+  MbftRow row;
+  row.extraBytes = 255;
+  embr.mbft = std::vector<MbftRow>(255, row);
+  PutEmbr(disk, 512, embr);
   return Image("embr_mbft_runs_past_the_read", disk);
 }
 
@@ -113,19 +87,12 @@ inline HostileImage EmbrMbftRunsPastTheRead() {
 // 255 further bytes each.
 inline HostileImage EmbrMdtRunsPastTheRead() {
   DiskImage disk(64 * 512);
-  const std::size_t e = 1024;
-  PutEmbrHeader(disk, e);
-  disk.Text(e + 18, "MPT");
-  disk.U8(e + 21, 1);
-  disk.Text(e + 28, "MBFT");
-  disk.U8(e + 32, 1);
-  disk.Text(e + 34, "MDT");
-  disk.U8(e + 37, 1);
-  disk.U8(e + 38, 255);
-  for (std::size_t k = 0; k < 255; ++k) {
-    const std::size_t entry = e + 50 + 286 * k;
-    if (entry + 30 < disk.Bytes().size()) disk.U8(entry + 30, 255);
-  }
+  Embr embr;
+  embr.mbft.emplace();
+  MdtRow row;
+  row.extraBytes = 255;
+  embr.mdt = std::vector<MdtRow>(255, row);
+  PutEmbr(disk, 1024, embr);
   return Image("embr_mdt_runs_past_the_read", disk);
 }
 
@@ -133,16 +100,9 @@ inline HostileImage EmbrMdtRunsPastTheRead() {
 // sector, and its last sector is not looked for.
 inline HostileImage MptEndBelowStart() {
   DiskImage disk(64 * 512);
-  const std::size_t e = 512;
-  PutEmbrHeader(disk, e);
-  disk.Text(e + 18, "MPT");
-  disk.U8(e + 21, 1);
-  disk.U8(e + 22, 1);
-  disk.U32(e + 28 + 2, 40);
-  disk.U32(e + 28 + 6, 30);
-  disk.U8(e + 28 + 10, 1);
-  disk.U8(e + 28 + 11, 0xDA);
-  disk.Text(e + 28 + 12, "BACKWARDS");
+  Embr embr;
+  embr.mpt = {{0, 40, 30, 1, 0xDA, "BACKWARDS"}};
+  PutEmbr(disk, 512, embr);
   return Image("mpt_end_below_start", disk);
 }
 
@@ -158,8 +118,7 @@ inline constexpr char kUniqueC[] = "{4B5C6D7E-8F90-41A2-B3C4-D5E6F7081929}";
 inline DiskImage GptDisk(GptHeaderFields f, const std::vector<GptEntryFields>& entries,
                          std::uint64_t sectors = 256) {
   DiskImage disk(sectors * 512);
-  disk.PutEntry(0, 0, Entry(0xEE, 1, static_cast<std::uint32_t>(sectors - 1)));
-  disk.PutBootSignature(0);
+  PutProtectiveMbr(disk, sectors);
   f.alternateLba = sectors - 1;
   f.firstUsableLba = 34;
   f.lastUsableLba = sectors - 34;
@@ -207,9 +166,8 @@ inline HostileImage ShorterThan128Sectors() {
 // 700 bytes: sector 0 and part of sector 1, where a FAT16 partition starts.
 inline HostileImage ShorterThanTwoSectors() {
   DiskImage disk(700);
-  disk.U32(0x1B8, 0xCAFEF00D);
-  disk.PutEntry(0, 0, Entry(0x06, 1, 1));
-  disk.PutBootSignature(0);
+  disk.PutDiskSignature(0xCAFEF00D);
+  disk.PutTable(0, {Entry(0x06, 1, 1)});
   return Image("shorter_than_two_sectors", disk);
 }
 
@@ -222,27 +180,17 @@ inline HostileImage ZeroBytes() {
 // partial sector, the second in the last whole one, which holds a trailer.
 inline HostileImage NotWholeSectors() {
   DiskImage disk(64 * 512 + 100);
-  disk.U32(0x1B8, 0x0BADC0DE);
-  disk.PutEntry(0, 0, Entry(0xDA, 10, 55));
-  disk.PutEntry(0, 1, Entry(0xDA, 20, 44));
-  disk.PutBootSignature(0);
-  const std::uint64_t t = 63 * 512;
-  disk.Text(t, "IMG1");
-  disk.U32(t + 4, 1000);
-  disk.U16(t + 8, 0x8001);
-  disk.U16(t + 10, 12);
-  disk.U8(t + 12, 6);
-  disk.U8(t + 13, 7);
-  disk.U32(t + 14, 500);
+  disk.PutDiskSignature(0x0BADC0DE);
+  disk.PutTable(0, {Entry(0xDA, 10, 55), Entry(0xDA, 20, 44)});
+  PutImageTrailer(disk, 63, {"IMG1", 1000, 0x8001, 12, 6, 7, 500});
   return Image("not_whole_sectors", disk);
 }
 
 // Sectors of 4,096 bytes, 3 of them and 512 bytes more; a partition at LBA 3.
 inline HostileImage NotWholeSectors4096() {
   DiskImage disk(3 * 4096 + 512, 4096);
-  disk.U32(0x1B8, 0x40964096);
-  disk.PutEntry(0, 0, Entry(0x06, 3, 1));
-  disk.PutBootSignature(0);
+  disk.PutDiskSignature(0x40964096);
+  disk.PutTable(0, {Entry(0x06, 3, 1)});
   return Image("not_whole_sectors_4096", disk);
 }
 
@@ -252,49 +200,36 @@ inline HostileImage NotWholeSectors4096() {
 // sequences and other control bytes.
 inline HostileImage ControlBytesInBootSectors() {
   DiskImage disk(128 * 512);
-  disk.U32(0x1B8, 0x1B1B1B1B);
-  disk.PutEntry(0, 0, Entry(0x06, 40, 8));
-  disk.PutEntry(0, 1, Entry(0x07, 48, 8));
-  disk.PutEntry(0, 2, Entry(0x0B, 56, 8));
-  disk.PutEntry(0, 3, Entry(0xDA, 64, 8));
-  disk.PutBootSignature(0);
+  disk.PutDiskSignature(0x1B1B1B1B);
+  disk.PutTable(0, {Entry(0x06, 40, 8),
+                    Entry(0x07, 48, 8),
+                    Entry(0x0B, 56, 8),
+                    Entry(0xDA, 64, 8)});
   WriteFat16Example(disk, 40);
-  disk.Text(40 * 512 + 0x03, "\x1b[2J\x1b[H\x07");
+  disk.Text(40 * 512 + boot_sector::kOemName, "\x1b[2J\x1b[H\x07");
   disk.Text(40 * 512 + 0x2B, "\x1b]0;pwned\x07\x7f");
-  disk.Text(40 * 512 + 0x36, "FAT\r\n\t\b\x7f");
+  disk.Text(40 * 512 + boot_sector::kFat16FileSystemType, "FAT\r\n\t\b\x7f");
   WriteNtfsExample(disk, 48);
-  disk.Text(48 * 512 + 0x03, "NTFS\x1b[1m");
+  disk.Text(48 * 512 + boot_sector::kOemName, "NTFS\x1b[1m");
   WriteFat32Example(disk, 56);
   disk.U16(56 * 512 + 0x32, 0xFFFF);
   disk.Text(56 * 512 + 0x47, "\x1b[31mRED\x1b[0");
-  disk.Text(56 * 512 + 0x52, "FAT32\b\b\b");
-  disk.Text(71 * 512, "\x1b[0m");
-  disk.U32(71 * 512 + 4, 7);
+  disk.Text(56 * 512 + boot_sector::kFat32FileSystemType, "FAT32\b\b\b");
+  PutImageTrailer(disk, 71, {"\x1b[0m", 7, 0, 0, 0, 0, 0});
   return Image("control_bytes_in_boot_sectors", disk);
 }
 
 // EMBR names with control bytes in each of its three tables.
 inline HostileImage ControlBytesInEmbrNames() {
   DiskImage disk(64 * 512);
-  const std::size_t e = 512;
-  PutEmbrHeader(disk, e);
-  disk.Text(e + 18, "MPT");
-  disk.U8(e + 21, 1);
-  disk.U8(e + 22, 1);
-  disk.U32(e + 28 + 2, 100);
-  disk.U32(e + 28 + 6, 199);
-  disk.U8(e + 28 + 10, 1);
-  disk.U8(e + 28 + 11, 0x83);
-  disk.Text(e + 28 + 12, "\x1b[2J\x1b[HCLEAR\r\n\x7f\x01");
-  disk.Text(e + 56, "MBFT");
-  disk.U8(e + 60, 1);
-  disk.U8(e + 61, 1);
-  disk.Text(e + 62, "\x07\x07\x07" "BELL\x1b" "c");
-  disk.Text(e + 89, "MDT");
-  disk.U8(e + 92, 1);
-  disk.U8(e + 93, 1);
-  disk.U8(e + 105, 0x1);
-  disk.Text(e + 105 + 14, "\x1b]2;title\x07\t\t\t\t\t\t");
+  Embr embr;
+  embr.mpt = {{0, 100, 199, 1, 0x83, "\x1b[2J\x1b[HCLEAR\r\n\x7f\x01"}};
+  embr.mbft = std::vector<MbftRow>{{"\x07\x07\x07" "BELL\x1b" "c"}};
+  MdtRow row;
+  row.flag = 0x1;
+  row.name = "\x1b]2;title\x07\t\t\t\t\t\t";
+  embr.mdt = std::vector<MdtRow>{row};
+  PutEmbr(disk, 512, embr);
   return Image("control_bytes_in_embr_names", disk);
 }
 
@@ -316,12 +251,11 @@ inline HostileImage ControlBytesInGptNames() {
 // backup boot sector lies past it.
 inline HostileImage PartitionsPastTheEnd() {
   DiskImage disk(100 * 512);
-  disk.U32(0x1B8, 0xDEADBEEF);
-  disk.PutEntry(0, 0, Entry(0x07, 5000, 100));
-  disk.PutEntry(0, 1, Entry(0x05, 6000, 100));
-  disk.PutEntry(0, 2, Entry(0xDA, 40, 1000));
-  disk.PutEntry(0, 3, Entry(0x0C, 50, 40));
-  disk.PutBootSignature(0);
+  disk.PutDiskSignature(0xDEADBEEF);
+  disk.PutTable(0, {Entry(0x07, 5000, 100),
+                    Entry(0x05, 6000, 100),
+                    Entry(0xDA, 40, 1000),
+                    Entry(0x0C, 50, 40)});
   WriteFat32Example(disk, 50);
   disk.U16(50 * 512 + 0x32, 0x7000);
   return Image("partitions_past_the_end", disk);
@@ -334,27 +268,16 @@ inline HostileImage PartitionsPastTheEnd() {
 // 189), and an EMBR at LBA 1 whose MPT names an NTFS partition at 240.
 inline HostileImage FullPass() {
   DiskImage disk(256 * 512);
-  disk.U32(0x1B8, 0xA1B2C3D4);
-  disk.PutEntry(0, 0, Entry(0x0C, 200, 100));
-  disk.PutEntry(0, 1, Entry(0x05, 150, 30));
-  disk.PutEntry(0, 2, Entry(0xDA, 180, 10));
-  disk.PutBootSignature(0);
-  PutEbr(disk, 150, {Entry(0x06, 10, 8)});
+  disk.PutDiskSignature(0xA1B2C3D4);
+  disk.PutTable(0, {Entry(0x0C, 200, 100), Entry(0x05, 150, 30), Entry(0xDA, 180, 10)});
+  disk.PutTable(150, {Entry(0x06, 10, 8)});
   WriteFat16Example(disk, 160);
   WriteFat32Example(disk, 200);
   WriteFat32Example(disk, 206);
-  disk.Text(189 * 512, "DISK");
-  disk.U32(189 * 512 + 4, 10);
-  disk.U8(189 * 512 + 12, 7);
-  PutEmbrHeader(disk, 512);
-  disk.Text(512 + 18, "MPT");
-  disk.U8(512 + 21, 1);
-  disk.U8(512 + 22, 1);
-  disk.U32(512 + 28 + 2, 240);
-  disk.U32(512 + 28 + 6, 249);
-  disk.U8(512 + 28 + 10, 5);
-  disk.U8(512 + 28 + 11, 0x07);
-  disk.Text(512 + 28 + 12, "WINDOWS");
+  PutImageTrailer(disk, 189, {"DISK", 10, 0, 0, 7, 0, 0});
+  Embr embr;
+  embr.mpt = {{0, 240, 249, 5, 0x07, "WINDOWS"}};
+  PutEmbr(disk, 512, embr);
   WriteNtfsExample(disk, 240);
   return Image("full_pass", disk);
 }
@@ -370,12 +293,11 @@ inline HostileImage FullGptPass() {
 // A chain whose second EBR is the disk's last sector: nothing lies behind it.
 inline HostileImage EbrInTheLastSector(std::uint32_t sectorSize = 512) {
   DiskImage disk(16 * static_cast<std::size_t>(sectorSize), sectorSize);
-  disk.U32(0x1B8, 0x0E0E0E0E);
-  disk.PutEntry(0, 0, Entry(0x05, 4, 12));
-  disk.PutBootSignature(0);
-  PutEbr(disk, 4, {Entry(0x83, 1, 2), Entry(0x05, 11, 1)});
+  disk.PutDiskSignature(0x0E0E0E0E);
+  disk.PutTable(0, {Entry(0x05, 4, 12)});
+  disk.PutTable(4, {Entry(0x83, 1, 2), Entry(0x05, 11, 1)});
   disk.U8(5 * static_cast<std::uint64_t>(sectorSize), 0x77);
-  PutEbr(disk, 15, {Entry(0x82, 0, 1)});
+  disk.PutTable(15, {Entry(0x82, 0, 1)});
   return Image(sectorSize == 512 ? "ebr_in_the_last_sector" : "ebr_in_the_last_sector_4096", disk);
 }
 

@@ -14,6 +14,7 @@
 #include "app/driver.h"
 #include "support/capture.h"
 #include "support/disk_image.h"
+#include "support/embr_image.h"
 #include "support/image_file.h"
 
 namespace disklens {
@@ -49,38 +50,28 @@ class ChainPast2To32 : public testing::Test {
     path_ = dir_.File("big.img");
     ASSERT_TRUE(test::MakeSparseFile(path_, (k2To32 + 8192) * 512)) << "no sparse file of 2 TiB";
     test::DiskImage head(4 * 512);
-    head.U32(0x1B8, 0x2B2B2B2B);
-    head.PutEntry(0, 0, Entry(0x05, kBase, 8192));
-    head.PutBootSignature(0);
+    head.PutDiskSignature(0x2B2B2B2B);
+    head.PutTable(0, {Entry(0x05, kBase, 8192)});
     // An EMBR at LBA 1 whose one MPT entry names the same extended partition.
-    head.Text(512, "EMBR");
-    head.Text(512 + 18, "MPT");
-    head.U8(512 + 21, 1);
-    head.U8(512 + 22, 1);
-    head.U32(512 + 28 + 2, kBase);
-    head.U32(512 + 28 + 6, 0xFFFFFFFFu);  // End holds 32 bits only
-    head.U8(512 + 28 + 10, 7);
-    head.U8(512 + 28 + 11, 0x05);
-    head.Text(512 + 28 + 12, "BIG");
+    // Its header fields are all 0.
+    test::Embr embr = test::WithZeroHeader();
+    embr.mpt = {{0, kBase, 0xFFFFFFFFu, 7, 0x05, "BIG"}};  // End holds 32 bits only
+    test::PutEmbr(head, 512, embr);
     ASSERT_TRUE(Put(path_, 0, head));
 
     test::DiskImage first(1024);
-    first.PutEntry(0, 0, Entry(0x83, 1, 2047));
-    first.PutEntry(0, 1, Entry(0x05, kLink, 2048));
-    first.PutBootSignature(0);
+    first.PutTable(0, {Entry(0x83, 1, 2047), Entry(0x05, kLink, 2048)});
     ASSERT_TRUE(Put(path_, kBase, first));
 
     // The second EBR, and the FAT16 boot sector of its logical partition.
     test::DiskImage second(2 * 512);
-    second.PutEntry(0, 0, Entry(0x06, 1, 2047));
-    second.PutBootSignature(0);
+    second.PutTable(0, {Entry(0x06, 1, 2047)});
     test::WriteFat16Example(second, 1);
     ASSERT_TRUE(Put(path_, k2To32 + 2048, second));
 
     // Where 32-bit sums would land: an EBR whose rows must never show.
     test::DiskImage decoy(1024);
-    decoy.PutEntry(0, 0, Entry(0x0B, 1, 99));
-    decoy.PutBootSignature(0);
+    decoy.PutTable(0, {Entry(0x0B, 1, 99)});
     ASSERT_TRUE(Put(path_, 2048, decoy));
   }
 

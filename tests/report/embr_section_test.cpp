@@ -9,6 +9,7 @@
 #include "mbr/mbr_section.h"
 #include "support/capture.h"
 #include "support/disk_image.h"
+#include "support/embr_image.h"
 #include "support/report_disk.h"
 
 namespace disklens {
@@ -36,74 +37,17 @@ constexpr char kExample[] = R"(
   0: DISK             Flag:  1 Start:        20 NumSecs:   8 Alloc:  0 ID: 1
 ===============================================================================)";
 
-// Writes EMBR structures byte by byte at a running offset of the disk.
-class EmbrWriter {
- public:
-  EmbrWriter(test::DiskImage& image, std::uint64_t at) : image_(image), at_(at) {}
-  std::uint64_t At() const { return at_; }
-
-  void Header(std::uint8_t revision = 1) {
-    image_.Text(at_, "EMBR");
-    image_.U8(at_ + 4, revision);
-    image_.U8(at_ + 5, 63);
-    image_.U8(at_ + 6, 62);
-    image_.U16(at_ + 8, 512);
-    image_.U16(at_ + 10, 1023);
-    image_.U8(at_ + 12, 254);
-    image_.U8(at_ + 13, 63);
-    at_ += 18;
-  }
-  void Mpt(std::uint8_t count) {
-    image_.Text(at_, "MPT");
-    image_.U8(at_ + 3, 1);
-    image_.U8(at_ + 4, count);
-    at_ += 10;
-  }
-  void MptEntry(const std::string& name, std::uint32_t start, std::uint32_t end, std::uint8_t id,
-                std::uint8_t fs) {
-    image_.U32(at_ + 2, start);
-    image_.U32(at_ + 6, end);
-    image_.U8(at_ + 10, id);
-    image_.U8(at_ + 11, fs);
-    image_.Text(at_ + 12, name);
-    at_ += 28;
-  }
-  void Mbft(std::uint8_t count) {
-    image_.Text(at_, "MBFT");
-    image_.U8(at_ + 4, 1);
-    image_.U8(at_ + 5, count);
-    at_ += 6;
-  }
-  void MbftEntry(const std::string& name, std::uint8_t id, std::uint8_t alloc) {
-    image_.Text(at_, name);
-    image_.U16(at_ + 16, 0x7C0);
-    image_.U16(at_ + 18, 0x100);
-    image_.U16(at_ + 20, 0x2000);
-    image_.U8(at_ + 22, 16);
-    image_.U8(at_ + 23, id);
-    image_.U8(at_ + 26, alloc);
-    at_ += 27u + alloc;
-  }
-  void Mdt(std::uint8_t count) {
-    image_.Text(at_, "MDT");
-    image_.U8(at_ + 3, 1);
-    image_.U8(at_ + 4, count);
-    at_ += 16;
-  }
-  void MdtEntry(const std::string& name, std::uint8_t id, std::uint8_t alloc) {
-    image_.U8(at_, 1);
-    image_.U8(at_ + 1, id);
-    image_.U8(at_ + 2, 8);
-    image_.U32(at_ + 4, 20);
-    image_.Text(at_ + 14, name);
-    image_.U8(at_ + 30, alloc);
-    at_ += 31u + alloc;
-  }
-
- private:
-  test::DiskImage& image_;
-  std::uint64_t at_;
-};
+// The rows of the worked example's tables, with what the tests change.
+test::MptRow Part(const std::string& name, std::uint32_t start, std::uint32_t end, std::uint8_t id,
+                  std::uint8_t fs) {
+  return {0, start, end, id, fs, name};
+}
+test::MbftRow Menu(const std::string& name, std::uint8_t id, std::uint8_t alloc) {
+  return {name, 0x7C0, 0x100, 0x2000, 16, id, alloc};
+}
+test::MdtRow Drive(const std::string& name, std::uint8_t id, std::uint8_t alloc) {
+  return {1, id, 8, 20, name, alloc};
+}
 
 class Embr : public testing::Test {
  protected:
@@ -124,15 +68,18 @@ class Embr : public testing::Test {
     return out.Text();
   }
   void Example(std::uint64_t at) {
-    EmbrWriter w(image, at);
-    w.Header();
-    w.Mpt(2);
-    w.MptEntry("FIRST", 63, 409662, 1, 0x07);
-    w.MptEntry("SECOND", 409663, 2457662, 2, 0x0B);
-    w.Mbft(1);
-    w.MbftEntry("MENU", 1, 0);
-    w.Mdt(1);
-    w.MdtEntry("DISK", 1, 0);
+    test::Embr embr;
+    embr.mpt = {Part("FIRST", 63, 409662, 1, 0x07), Part("SECOND", 409663, 2457662, 2, 0x0B)};
+    embr.mbft = std::vector{Menu("MENU", 1, 0)};
+    embr.mdt = std::vector{Drive("DISK", 1, 0)};
+    test::PutEmbr(image, at, embr);
+  }
+  // The header alone, of revision `revision`.
+  void HeaderOnly(std::uint64_t at, std::uint8_t revision = 1) {
+    test::Embr embr;
+    embr.revision = revision;
+    embr.withMpt = false;
+    test::PutEmbr(image, at, embr);
   }
   static std::size_t CountOf(const std::string& text, const std::string& what) {
     std::size_t n = 0;
@@ -166,7 +113,7 @@ TEST_F(Embr, FoundAtLba2WhenLba1HoldsNone) {
 
 TEST_F(Embr, Lba1WinsWhenBothHoldOne) {
   Example(1024);
-  EmbrWriter(image, 512).Header(7);
+  HeaderOnly(512, 7);
   const std::string text = Run();
   EXPECT_NE(text.find("\n Revision:     7   Min SPT:"), std::string::npos);
   EXPECT_EQ(text.find("MPT Found"), std::string::npos);
@@ -186,11 +133,10 @@ TEST_F(Embr, NothingWithoutMagicOrWhenTheReadFails) {
 }
 
 TEST_F(Embr, TablesWithoutEntriesAreLookedForBehindTheirHeaders) {
-  EmbrWriter w(image, 512);
-  w.Header();
-  w.Mpt(0);
-  w.Mbft(0);
-  w.Mdt(0);
+  test::Embr embr;
+  embr.mbft.emplace();
+  embr.mdt.emplace();
+  test::PutEmbr(image, 512, embr);
   EXPECT_EQ(Run(), R"(
 
 ===============================================================================
@@ -211,7 +157,7 @@ TEST_F(Embr, TablesWithoutEntriesAreLookedForBehindTheirHeaders) {
 }
 
 TEST_F(Embr, NoMptLeavesTheHeaderAlone) {
-  EmbrWriter(image, 512).Header();
+  HeaderOnly(512);
   EXPECT_EQ(Run(), R"(
 
 ===============================================================================
@@ -224,15 +170,10 @@ TEST_F(Embr, NoMptLeavesTheHeaderAlone) {
 }
 
 TEST_F(Embr, AllocMovesTheNextEntryAndTheNextTable) {
-  EmbrWriter w(image, 512);
-  w.Header();
-  w.Mpt(0);
-  w.Mbft(2);
-  w.MbftEntry("BOOT", 1, 5);
-  w.MbftEntry("MENU", 2, 3);
-  w.Mdt(2);
-  w.MdtEntry("ONE", 3, 200);
-  w.MdtEntry("TWO", 4, 0);
+  test::Embr embr;
+  embr.mbft = std::vector{Menu("BOOT", 1, 5), Menu("MENU", 2, 3)};
+  embr.mdt = std::vector{Drive("ONE", 3, 200), Drive("TWO", 4, 0)};
+  test::PutEmbr(image, 512, embr);
   const std::string text = Run();
   EXPECT_NE(text.find(
                 "\n  0: BOOT             LoadSeg:  7c0 CodeSeg: 2000: 100 NumSecs:  16 Alloc:  5 ID: 1"
@@ -247,24 +188,19 @@ TEST_F(Embr, AllocMovesTheNextEntryAndTheNextTable) {
 }
 
 TEST_F(Embr, NamesFillTheirSixteenBytesAndControlBytesPrintAsQuestionMarks) {
-  EmbrWriter w(image, 512);
-  w.Header();
-  w.Mpt(2);
-  w.MptEntry("ABCDEFGHIJKLMNOP", 1, 1, 1, 0);
-  w.MptEntry("\x1b[2J\x7f", 2, 2, 2, 0);
-  image.U8(w.At(), 0xFF);  // the byte behind the last name is not part of it
+  test::Embr embr;
+  embr.mpt = {Part("ABCDEFGHIJKLMNOP", 1, 1, 1, 0), Part("\x1b[2J\x7f", 2, 2, 2, 0)};
+  image.U8(test::PutEmbr(image, 512, embr), 0xFF);  // the byte behind the last name is not part of it
   const std::string text = Run();
   EXPECT_NE(text.find("\n  0: ABCDEFGHIJKLMNOP Flag:    0 Start:         1"), std::string::npos);
   EXPECT_NE(text.find("\n  1: ?[2J?            Flag:    0 Start:         2"), std::string::npos);
 }
 
 TEST_F(Embr, MptEntryAtTheStartOfAnMbrPartitionOnlyGivesItsId) {
-  image.PutEntry(0, 0, test::Entry(0x07, 63, 100));
-  image.PutBootSignature(0);
-  EmbrWriter w(image, 512);
-  w.Header();
-  w.Mpt(1);
-  w.MptEntry("SAME", 63, 500, 9, 0x0B);
+  image.PutTable(0, {test::Entry(0x07, 63, 100)});
+  test::Embr embr;
+  embr.mpt = {Part("SAME", 63, 500, 9, 0x0B)};
+  test::PutEmbr(image, 512, embr);
   Run(false, true);
   ASSERT_EQ(targets.count, 1u);
   EXPECT_EQ(targets.rows[0].fileSystemId, 0x07);
@@ -276,19 +212,17 @@ TEST_F(Embr, MptEntryAtTheStartOfAnMbrPartitionOnlyGivesItsId) {
 class EmbrChains : public Embr {
  protected:
   void SetUp() override {
-    EmbrWriter w(image, 512);
-    w.Header();
-    w.Mpt(7);
+    test::Embr embr;
     const std::uint8_t types[] = {0x05, 0x0F, 0x15, 0x1F, 0x85};
     for (std::uint32_t k = 0; k < 5; ++k) {
       const std::uint32_t ebr = 70 + 10 * k;
-      w.MptEntry("EXT", ebr, ebr + 9, static_cast<std::uint8_t>(k + 1), types[k]);
-      image.PutEntry(ebr, 0, test::Entry(0x06, 2, 3));
-      image.PutBootSignature(ebr);
+      embr.mpt.push_back(Part("EXT", ebr, ebr + 9, static_cast<std::uint8_t>(k + 1), types[k]));
+      image.PutTable(ebr, {test::Entry(0x06, 2, 3)});
       image.U8((ebr + 1) * 512, static_cast<std::uint8_t>(0x10 + k));
     }
-    w.MptEntry("GONE", 5000, 5009, 6, 0x0F);  // beyond the disk: its read fails
-    w.MptEntry("HIDDEN", 120, 121, 7, 0x16);   // hidden FAT16: listed, not walked
+    embr.mpt.push_back(Part("GONE", 5000, 5009, 6, 0x0F));  // beyond the disk: its read fails
+    embr.mpt.push_back(Part("HIDDEN", 120, 121, 7, 0x16));  // hidden FAT16: listed, not walked
+    test::PutEmbr(image, 512, embr);
   }
 };
 
@@ -323,11 +257,9 @@ TEST_F(EmbrChains, NoWalkWithoutAll) {
 
 // 63 sectors of 512 bytes from LBA 1: 32,256 bytes, the EMBR at their start.
 TEST_F(Embr, MbftThatRunsPastTheDataReadEndsTheSectionThere) {
-  EmbrWriter w(image, 512);
-  w.Header();
-  w.Mpt(0);
-  w.Mbft(255);
-  for (int k = 0; k < 255 && w.At() + 282 <= image.Bytes().size(); ++k) w.MbftEntry("M", 1, 255);
+  test::Embr embr;
+  embr.mbft = std::vector(255, Menu("M", 1, 255));  // cut at the end of the image
+  test::PutEmbr(image, 512, embr);
   const std::string text = Run();
   // Entries start at 34 and are 282 bytes long: 115 fixed parts fit in 32,256 bytes.
   EXPECT_EQ(CountOf(text, ": M "), 115u);
@@ -338,12 +270,10 @@ TEST_F(Embr, MbftThatRunsPastTheDataReadEndsTheSectionThere) {
 }
 
 TEST_F(Embr, MdtThatRunsPastTheDataReadEndsTheSectionThere) {
-  EmbrWriter w(image, 512);
-  w.Header();
-  w.Mpt(0);
-  w.Mbft(0);
-  w.Mdt(255);
-  for (int k = 0; k < 255 && w.At() + 286 <= image.Bytes().size(); ++k) w.MdtEntry("D", 1, 255);
+  test::Embr embr;
+  embr.mbft.emplace();
+  embr.mdt = std::vector(255, Drive("D", 1, 255));  // cut at the end of the image
+  test::PutEmbr(image, 512, embr);
   const std::string text = Run();
   // Entries start at 50 and are 286 bytes long: 113 fixed parts fit.
   EXPECT_EQ(CountOf(text, ": D "), 113u);
@@ -353,16 +283,14 @@ TEST_F(Embr, MdtThatRunsPastTheDataReadEndsTheSectionThere) {
 }
 
 TEST_F(Embr, MdtHeaderCutByTheEndOfTheDataIsNotShown) {
-  EmbrWriter w(image, 512);
-  w.Header();
-  w.Mpt(0);
-  w.Mbft(128);
+  test::Embr embr;
   // 127 entries of 253 bytes and one of 86 put the MDT magic at 32,251:
   // the magic fits, its 16-byte header doesn't.
-  for (int k = 0; k < 127; ++k) w.MbftEntry("M", 1, 226);
-  w.MbftEntry("LAST", 2, 59);
-  ASSERT_EQ(w.At(), 512u + 32251u);
-  w.Mdt(1);
+  embr.mbft = std::vector(127, Menu("M", 1, 226));
+  embr.mbft->push_back(Menu("LAST", 2, 59));
+  embr.mdt.emplace();
+  embr.mdtCount = 1;
+  ASSERT_EQ(test::PutEmbr(image, 512, embr), 512u + 32251u + kMdtHeaderSize);
   const std::string text = Run();
   EXPECT_EQ(text.find("MDT Found"), std::string::npos);
   const std::string tail =

@@ -59,15 +59,10 @@ class Chain : public testing::Test {
 class TwoChains : public Chain {
  protected:
   void SetUp() override {
-    image.PutEntry(0, 0, Plain(0x05, 10, 10));
-    image.PutEntry(0, 1, Plain(0x0F, 20, 10));
-    image.PutEntry(0, 2, Plain(0x06, 2, 5));
-    image.PutBootSignature(0);
-    image.PutEntry(10, 0, Plain(0x06, 1, 4));
-    image.PutBootSignature(10);
+    image.PutTable(0, {Plain(0x05, 10, 10), Plain(0x0F, 20, 10), Plain(0x06, 2, 5)});
+    image.PutTable(10, {Plain(0x06, 1, 4)});
     image.U8(11 * 512, 0x5A);  // the byte behind the first EBR
-    image.PutEntry(20, 0, Plain(0x0B, 1, 8));
-    image.PutBootSignature(20);
+    image.PutTable(20, {Plain(0x0B, 1, 8)});
     image.U8(21 * 512, 0xA5);
   }
 };
@@ -118,10 +113,8 @@ TEST_F(Chain, FollowsOnlyTheFirstExtendedEntryOfAnEbr) {
   image.PutEntry(10, 1, Plain(0x05, 10, 5));  // to LBA 20
   image.PutEntry(10, 2, Plain(0x0F, 20, 5));  // to LBA 30: never read
   image.PutBootSignature(10);
-  image.PutEntry(20, 0, Plain(0x0E, 1, 3));
-  image.PutBootSignature(20);
-  image.PutEntry(30, 0, Plain(0x0C, 1, 4));
-  image.PutBootSignature(30);
+  image.PutTable(20, {Plain(0x0E, 1, 3)});
+  image.PutTable(30, {Plain(0x0C, 1, 4)});
   const std::string text = Run();
   EXPECT_NE(text.find("| 2: |  0 |    0   0  0 |  f |    0   0  0 |         20 |          5 |"),
             std::string::npos);
@@ -171,8 +164,7 @@ TEST_F(Chain, EbrInTheLastSectorIsReadAloneWithZerosBehindIt) {
   image.PutEntry(10, 1, Plain(0x05, 53, 1));
   image.PutBootSignature(10);
   image.U8(11 * 512, 0x33);
-  image.PutEntry(63, 0, Plain(0x0E, 1, 3));
-  image.PutBootSignature(63);
+  image.PutTable(63, {Plain(0x0E, 1, 3)});
   const std::string text = Run(true);
   EXPECT_EQ(text.find("Error on Read"), std::string::npos);
   ASSERT_EQ(targets.count, 2u);
@@ -237,9 +229,7 @@ TEST_F(Chain, LinkBackToAnEarlierEbrStopsThere) {
   const std::uint32_t ebrs[] = {10, 15, 20};
   const std::uint32_t links[] = {5, 10, 5};  // 10 -> 15 -> 20 -> 15
   for (int k = 0; k < 3; ++k) {
-    image.PutEntry(ebrs[k], 0, Plain(0x06, 1, 1));
-    image.PutEntry(ebrs[k], 1, Plain(0x05, links[k], 4));
-    image.PutBootSignature(ebrs[k]);
+    image.PutTable(ebrs[k], {Plain(0x06, 1, 1), Plain(0x05, links[k], 4)});
   }
   const std::string text = Run();
   EXPECT_EQ(CountOf(text, "\n| 0: |  0 |    0   0  0 |  6 |"), 3u);
@@ -303,8 +293,7 @@ TEST_F(Chain, WalksDisksWithSectorsLargerThanTheBufferSize) {
   image.PutEntry(4, 1, Plain(0x05, 2, 3));
   image.PutBootSignature(4);
   image.U8(4 * 8192 + 512, 0x33);  // offset 512 of the read, inside the EBR's own sector
-  image.PutEntry(6, 0, Plain(0x07, 1, 1));
-  image.PutBootSignature(6);
+  image.PutTable(6, {Plain(0x07, 1, 1)});
   Run(true);
   ASSERT_EQ(targets.count, 2u);
   ExpectTarget(0, 0x0C, 0x0133, 5, 2);

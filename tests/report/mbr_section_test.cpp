@@ -16,9 +16,8 @@ using test::Entry;
 
 TEST(MbrSection, OnePrimaryPartitionWithTheGeometryOfALargeDisk) {
   test::DiskImage image(64 * 1024);
-  image.U32(0x1B8, 0x1A2B3C4D);
-  image.PutEntry(0, 0, test::MbrEntry{0x80, 32, 33, 0, 0x07, 254, 0xFF, 0xFF, 2048, 204800000});
-  image.PutBootSignature(0);
+  image.PutDiskSignature(0x1A2B3C4D);
+  image.PutTable(0, {test::MbrEntry{0x80, 32, 33, 0, 0x07, 254, 0xFF, 0xFF, 2048, 204800000}});
   FakePlatform fake;
   FakeDisk& disk = fake.AddDisk(0, 0);
   disk.bytes = image.Bytes();
@@ -55,19 +54,14 @@ class TwoEbrChain : public testing::Test {
     path_ = dir_.File("chain.img");
     ASSERT_TRUE(test::MakeSparseFile(path_, 913700ull * 512));
     test::DiskImage mbr(512);
-    mbr.PutEntry(0, 0, Entry(0x07, 2048, 409600, 0x80));
-    mbr.PutEntry(0, 1, Entry(0x0F, 411648, 1000000));
-    mbr.PutBootSignature(0);
+    mbr.PutTable(0, {Entry(0x07, 2048, 409600, 0x80), Entry(0x0F, 411648, 1000000)});
     ASSERT_TRUE(test::WriteAt(path_, 0, mbr.Bytes()));
     test::DiskImage ebr1(1024);
-    ebr1.PutEntry(0, 0, Entry(0x07, 2048, 500000));
-    ebr1.PutEntry(0, 1, Entry(0x05, 502048, 497952));
-    ebr1.PutBootSignature(0);
+    ebr1.PutTable(0, {Entry(0x07, 2048, 500000), Entry(0x05, 502048, 497952)});
     ebr1.U8(512, 0x11);
     ASSERT_TRUE(test::WriteAt(path_, 411648ull * 512, ebr1.Bytes()));
     test::DiskImage ebr2(1024);
-    ebr2.PutEntry(0, 0, Entry(0x0B, 2048, 495904));
-    ebr2.PutBootSignature(0);
+    ebr2.PutTable(0, {Entry(0x0B, 2048, 495904)});
     ebr2.U8(512, 0x22);
     ASSERT_TRUE(test::WriteAt(path_, 913696ull * 512, ebr2.Bytes()));
   }

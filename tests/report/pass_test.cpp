@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "disk/session.h"
-#include "gpt/gpt_image.h"
+#include "support/gpt_image.h"
 #include "platform/fake_platform.h"
 #include "app/driver.h"
 #include "support/capture.h"
@@ -28,9 +28,7 @@ void PutJumpAndMark(test::DiskImage& d, std::uint64_t lba, std::uint8_t jump, st
 // LBA 2048 (with different sizes); GPT slot 0 holds NTFS, slot 2 ext4.
 test::DiskImage HybridDisk() {
   test::DiskImage d(16384 * 512);
-  d.PutEntry(0, 0, test::Entry(0xEE, 1, 2047));
-  d.PutEntry(0, 1, test::Entry(0x0C, 2048, 4096));
-  d.PutBootSignature(0);
+  d.PutTable(0, {test::Entry(0xEE, 1, 2047), test::Entry(0x0C, 2048, 4096)});
   test::WriteGpt(d.Bytes(), 512, {},
                  {{0, kBasicData, "{11111111-2222-3333-4444-555555555555}", 8192, 10239, 0, u"ntfs"},
                   {1, kBasicData, "{66666666-7777-8888-9999-AAAAAAAAAAAA}", 2048, 7047, 0, u"fat"},

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "disk/session.h"
-#include "gpt/gpt_image.h"
+#include "support/gpt_image.h"
 #include "platform/fake_platform.h"
 #include "app/driver.h"
 #include "support/capture.h"
@@ -36,8 +36,7 @@ void JumpingBootSector(DiskImage& d, std::uint64_t lba, const std::string& mark,
 // FAT16 logical partition.
 DiskImage ChainDisk() {
   DiskImage d(kDiskBytes);
-  d.PutEntry(0, 0, Entry(0x05, 100, 3000));
-  d.PutBootSignature(0);
+  d.PutTable(0, {Entry(0x05, 100, 3000)});
   const std::uint32_t ebrs[3] = {100, 1100, 2100};
   for (int i = 0; i < 3; ++i) {
     d.PutEntry(ebrs[i], 0, Entry(0x06, 63, 900));
