@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "gpt/gpt_check.h"
-#include "gpt/gpt_image.h"
+#include "support/gpt_image.h"
 
 namespace disklens {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "bootsector/boot_sector_section.h"
-#include "gpt/gpt_image.h"
+#include "support/gpt_image.h"
 #include "gpt/gpt_report.h"
 #include "json/boot_row_json.h"
 #include "json/embr_json.h"
