@@ -2,6 +2,11 @@
 // The disk layer never calls the OS itself: it asks CurrentPlatform(), so that a
 // test can put an in-memory disk behind it and a Linux build can answer the
 // Windows calls from image files and block devices.
+// Callers besides the disk layer, each for one call that is not a disk's:
+// app/driver.cpp (the start and end of a run: verbosity, disks, confinement,
+// the WorkBuffer), gpt/name_text.cpp (WideCharToMultiByte for a partition's
+// name), mbr/extended_chain.cpp (VirtualAlloc and VirtualFree of the chain buffer) and
+// json/disk_json.cpp (DiskSourceName for a disk's "source").
 #pragma once
 
 #include <cstddef>
