@@ -87,6 +87,12 @@ bool Add(scmp_filter_ctx ctx, std::uint32_t action, const char* name, unsigned c
   return rc == 0;
 }
 
+// One comparison of a call's argument `n`, written as a plain aggregate: the
+// SCMP_A0... macros of libseccomp are C compound literals, which C++ has not.
+scmp_arg_cmp Arg(unsigned int n, scmp_compare op, std::uint64_t a, std::uint64_t b) {
+  return scmp_arg_cmp{n, op, a, b};
+}
+
 bool Rules(scmp_filter_ctx ctx, bool sanitizer) {
   const std::uint32_t eperm = SCMP_ACT_ERRNO(EPERM);
   bool ok = true;
@@ -98,8 +104,8 @@ bool Rules(scmp_filter_ctx ctx, bool sanitizer) {
   // writing too.
   for (const std::uint64_t flag : {std::uint64_t{O_WRONLY}, std::uint64_t{O_RDWR},
                                    std::uint64_t{O_CREAT}, std::uint64_t{O_TRUNC}}) {
-    const scmp_arg_cmp open[] = {SCMP_A1(SCMP_CMP_MASKED_EQ, flag, flag)};
-    const scmp_arg_cmp openat[] = {SCMP_A2(SCMP_CMP_MASKED_EQ, flag, flag)};
+    const scmp_arg_cmp open[] = {Arg(1, SCMP_CMP_MASKED_EQ, flag, flag)};
+    const scmp_arg_cmp openat[] = {Arg(2, SCMP_CMP_MASKED_EQ, flag, flag)};
     ok = Add(ctx, eperm, "open", 1, open) && ok;
     ok = Add(ctx, eperm, "openat", 1, openat) && ok;
   }
@@ -108,22 +114,22 @@ bool Rules(scmp_filter_ctx ctx, bool sanitizer) {
   // there writes to other descriptors stay allowed (none of them can be a
   // file opened for writing).
   for (const char* name : {"write", "writev", "pwrite64", "pwritev", "pwritev2"}) {
-    const scmp_arg_cmp above[] = {SCMP_A0(SCMP_CMP_GT, 2)};
-    const scmp_arg_cmp input[] = {SCMP_A0(SCMP_CMP_EQ, 0)};
+    const scmp_arg_cmp above[] = {Arg(0, SCMP_CMP_GT, 2, 0)};
+    const scmp_arg_cmp input[] = {Arg(0, SCMP_CMP_EQ, 0, 0)};
     if (!sanitizer) ok = Add(ctx, eperm, name, 1, above) && ok;
     ok = Add(ctx, eperm, name, 1, input) && ok;
   }
   // Nothing else may become standard input, output or error.
   for (const char* name : {"dup2", "dup3"}) {
-    const scmp_arg_cmp low[] = {SCMP_A1(SCMP_CMP_LE, 2)};
+    const scmp_arg_cmp low[] = {Arg(1, SCMP_CMP_LE, 2, 0)};
     ok = Add(ctx, eperm, name, 1, low) && ok;
   }
   // Threads only (the libraries may start some), no new process.
   const std::uint64_t keep = sanitizer ? CLONE_VM : CLONE_THREAD;
-  const scmp_arg_cmp process[] = {SCMP_A0(SCMP_CMP_MASKED_EQ, keep, 0)};
+  const scmp_arg_cmp process[] = {Arg(0, SCMP_CMP_MASKED_EQ, keep, 0)};
   ok = Add(ctx, eperm, "clone", 1, process) && ok;
   // Signals to the program itself only (abort raises one).
-  const scmp_arg_cmp other[] = {SCMP_A0(SCMP_CMP_NE, kPidMark)};
+  const scmp_arg_cmp other[] = {Arg(0, SCMP_CMP_NE, kPidMark, 0)};
   for (const char* name : {"kill", "tgkill", "rt_sigqueueinfo", "rt_tgsigqueueinfo"}) {
     ok = Add(ctx, eperm, name, 1, other) && ok;
   }
