@@ -38,7 +38,8 @@ constexpr Signature kSignatures[] = {
     {ImageKind::kUdif, At::kTail, 0, "koly"sv},  // the UDIF trailer
 };
 
-bool Holds(const std::uint8_t* bytes, std::size_t size, std::size_t offset, std::string_view magic) {
+bool Holds(const std::uint8_t* bytes, std::size_t size, std::size_t offset,
+           std::string_view magic) {
   return bytes != nullptr && offset <= size && size - offset >= magic.size() &&
          std::memcmp(bytes + offset, magic.data(), magic.size()) == 0;
 }
@@ -98,10 +99,10 @@ ImageKind DetectImageKind(const std::uint8_t* head, std::size_t headSize, const 
     return headSize >= 8 && BigEndian32(head + 4) == 1 ? ImageKind::kQcow1 : ImageKind::kQcow;
   }
   for (const Signature& s : kSignatures) {
-    const bool found = s.at == At::kHead
-                           ? Holds(head, headSize, s.offset, s.magic)
-                           : tailSize >= 512 && Holds(tail, tailSize, tailSize - 512 + s.offset,
-                                                      s.magic);
+    const bool found =
+        s.at == At::kHead
+            ? Holds(head, headSize, s.offset, s.magic)
+            : tailSize >= 512 && Holds(tail, tailSize, tailSize - 512 + s.offset, s.magic);
     if (found) return s.kind;
   }
   if (IsCloop(head, headSize)) return ImageKind::kCloop;

@@ -1,4 +1,6 @@
 // The cause of a library's failure as one line, and where a child's parent is found.
+#include "platform/containers/library_message.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -6,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/containers/library_message.h"
 #include "platform/containers/parent_file.h"
 #include "support/temp_dir.h"
 
@@ -97,12 +98,14 @@ TEST(ParentFile, OpenParentOneLevelDeeperOrSaysWhyNotInTheFormatsWords) {
   EXPECT_EQ(childSource.Companions()[0].role, "backing file");
   EXPECT_EQ(childSource.Companions()[0].path, base);
   EXPECT_EQ(childSource.Companions()[1].path, base + ".extent");
-  EXPECT_NE(OpenParent(childSource, child, "base.qcow2", kMaxParentDepth - 1, words, open, error), nullptr);
+  EXPECT_NE(OpenParent(childSource, child, "base.qcow2", kMaxParentDepth - 1, words, open, error),
+            nullptr);
   EXPECT_EQ(depths, (std::vector<int>{4, kMaxParentDepth}));
 
   EXPECT_EQ(OpenParent(childSource, child, "gone.qcow2", 0, words, open, error), nullptr);
   EXPECT_EQ(error, "backing file \"gone.qcow2\" not found beside the image");
-  EXPECT_EQ(OpenParent(childSource, child, "base.qcow2", kMaxParentDepth, words, open, error), nullptr);
+  EXPECT_EQ(OpenParent(childSource, child, "base.qcow2", kMaxParentDepth, words, open, error),
+            nullptr);
   EXPECT_EQ(error, "more than 16 backing files (a loop?)");
   EXPECT_EQ(depths.size(), 2u) << "opened although missing or too deep";
 
@@ -114,7 +117,8 @@ TEST(ParentFile, OpenParentOneLevelDeeperOrSaysWhyNotInTheFormatsWords) {
                         "parent images"};
   EXPECT_EQ(OpenParent(childSource, child, "gone.vhd", 0, vhd, open, error), nullptr);
   EXPECT_EQ(error, "parent \"gone.vhd\" of the differencing image not found beside it");
-  EXPECT_EQ(OpenParent(childSource, child, "base.qcow2", kMaxParentDepth, vhd, open, error), nullptr);
+  EXPECT_EQ(OpenParent(childSource, child, "base.qcow2", kMaxParentDepth, vhd, open, error),
+            nullptr);
   EXPECT_EQ(error, "more than 16 parent images (a loop?)");
 }
 

@@ -59,8 +59,8 @@ TEST_P(RefusedFormats, QemuImgWrittenImagesAreNamedNotReadAsRaw) {
   ASSERT_TRUE(test::QemuConvert(f.raw, file, GetParam().format, ""));
   ExpectRefused(f, file, QemuReason(GetParam().text));
   const test::ProgramRun verbose = test::RunDisklens(file, {"--verbose"});
-  EXPECT_EQ(test::WithoutConfinementLine(verbose.err), kFormatsLine + "disklens: HD0: " + file + ": " +
-                             QemuReason(GetParam().text) + "\n");
+  EXPECT_EQ(test::WithoutConfinementLine(verbose.err),
+            kFormatsLine + "disklens: HD0: " + file + ": " + QemuReason(GetParam().text) + "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, RefusedFormats,
@@ -74,7 +74,8 @@ TEST(RefusedFormats, AffconvertWrittenImageIsNamed) {
   ASSERT_FALSE(f.raw.empty());
   const std::string rawCopy = f.dir.File("evidence.raw");
   std::filesystem::copy_file(f.raw, rawCopy);
-  ASSERT_TRUE(test::RunTool("cd " + test::ShellQuote(f.dir.Path()) + " && affconvert -q evidence.raw"));
+  ASSERT_TRUE(
+      test::RunTool("cd " + test::ShellQuote(f.dir.Path()) + " && affconvert -q evidence.raw"));
   ExpectRefused(f, f.dir.File("evidence.aff"),
                 "an AFF image, which disklens does not read: convert it with \"affconvert -r\" or "
                 "mount it with \"affuse\"");
@@ -128,9 +129,10 @@ TEST(OldVhdFooter, FixedImageWith511ByteFooterReadsAsItsRawData) {
   std::filesystem::resize_file(vhd, size - 1);
   test::ExpectSameReports(f.raw, vhd);
   const test::ProgramRun verbose = test::RunDisklens(vhd, {"--verbose"});
-  EXPECT_EQ(test::WithoutConfinementLine(verbose.err), kFormatsLine + "disklens: HD0 = " + vhd +
-                             " (a fixed VHD image with a 511-byte footer, 512-byte sectors, " +
-                             std::to_string(std::filesystem::file_size(f.raw)) + " bytes)\n");
+  EXPECT_EQ(test::WithoutConfinementLine(verbose.err),
+            kFormatsLine + "disklens: HD0 = " + vhd +
+                " (a fixed VHD image with a 511-byte footer, 512-byte sectors, " +
+                std::to_string(std::filesystem::file_size(f.raw)) + " bytes)\n");
 
   // A flipped byte of the creator field breaks the footer's checksum.
   const std::uint64_t footer = size - 512;
@@ -158,12 +160,12 @@ TEST(ContainerNames, RawFileWithAContainersNameIsReadAsRawWithANote) {
   Fixture f;
   ASSERT_FALSE(f.raw.empty());
   const test::ProgramRun raw = test::RunDisklens(f.raw);
-  for (const auto& [name, text] : std::vector<std::pair<std::string, std::string>>{
-           {"disk.E01", "an EWF image"},
-           {"disk.vmdk", "a VMDK image"},
-           {"disk.VHD", "a VHD image"},
-           {"disk.vhdx", "a VHDX image"},
-           {"disk.qcow2", "a qcow2 image"}}) {
+  for (const auto& [name, text] :
+       std::vector<std::pair<std::string, std::string>>{{"disk.E01", "an EWF image"},
+                                                        {"disk.vmdk", "a VMDK image"},
+                                                        {"disk.VHD", "a VHD image"},
+                                                        {"disk.vhdx", "a VHDX image"},
+                                                        {"disk.qcow2", "a qcow2 image"}}) {
     const std::string file = f.dir.File(name);
     std::filesystem::copy_file(f.raw, file);
     const test::ProgramRun run = test::RunDisklens(file, {"/all"});

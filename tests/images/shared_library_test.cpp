@@ -1,9 +1,9 @@
 // The container libraries are looked up by soname when first needed: a
 // missing one (or one without a function we call) is a reason that names the
 // Debian package to install, given again for every disk that needs it.
-#include <gtest/gtest.h>
-
 #include "platform/containers/shared_library.h"
+
+#include <gtest/gtest.h>
 
 namespace disklens {
 namespace {

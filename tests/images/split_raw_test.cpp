@@ -65,12 +65,14 @@ TEST_P(SplitRaw, SetReportsAsTheJoinedFile) {
   EXPECT_EQ(test::StampAll(dir.File("split")), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Namings, SplitRaw,
-    testing::Values(Naming{"From001", "-d -a 3 --numeric-suffixes=1", "001"},
-                    Naming{"From000", "-d -a 3", "000"}, Naming{"TwoDigits", "-d", "00"},
-                    Naming{"Letters", "", "aa"}),
-    [](const testing::TestParamInfo<Naming>& p) { return std::string(p.param.what); });
+INSTANTIATE_TEST_SUITE_P(Namings, SplitRaw,
+                         testing::Values(Naming{"From001", "-d -a 3 --numeric-suffixes=1", "001"},
+                                         Naming{"From000", "-d -a 3", "000"},
+                                         Naming{"TwoDigits", "-d", "00"},
+                                         Naming{"Letters", "", "aa"}),
+                         [](const testing::TestParamInfo<Naming>& p) {
+                           return std::string(p.param.what);
+                         });
 
 // The GPT test image split in three as x.001 to x.003, and the sample disk 1
 // to report after it.
@@ -183,10 +185,11 @@ TEST_P(SplitRawNotAFile, IsRefusedWithoutAWait) {
       test::RunDisklens(s.segments[0] + ":" + s.next, {}, DISKLENS_BINARY, "timeout 60 env");
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, test::RunDisklens(":" + s.next).out);
-  EXPECT_EQ(run.err, "disklens: HD0: " + s.segments[0] + ": " + c.reason + " " + odd + ": " +
-                         (std::string(c.name) == "x.raw.info" ? "not a regular file"
-                                                              : "not a disk image or block device") +
-                         "\n");
+  EXPECT_EQ(run.err,
+            "disklens: HD0: " + s.segments[0] + ": " + c.reason + " " + odd + ": " +
+                (std::string(c.name) == "x.raw.info" ? "not a regular file"
+                                                     : "not a disk image or block device") +
+                "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -204,18 +207,21 @@ TEST(SplitRawSegments, VerboseGivesCountSizeAndSegments) {
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, plain.out);
   const std::string bytes = std::to_string(std::filesystem::file_size(s.raw));
-  EXPECT_EQ(test::WithoutConfinementLine(run.err), "disklens: image formats read: raw, split raw sets, VHD, VHDX, VMDK, qcow, "
-                     "qcow2, EWF; named and refused: VirtualBox VDI, Parallels, QED, Apple UDIF, "
-                     "Bochs, cloop, AFF\ndisklens: HD0 = " + s.segments[0] +
-                         " (a split raw image of 3 segments, 512-byte sectors, " + bytes +
-                         " bytes)\ndisklens: HD0 also reads " + s.segments[1] +
-                         " (segment)\ndisklens: HD0 also reads " + s.segments[2] + " (segment)\n");
+  EXPECT_EQ(test::WithoutConfinementLine(run.err),
+            "disklens: image formats read: raw, split raw sets, VHD, VHDX, VMDK, qcow, "
+            "qcow2, EWF; named and refused: VirtualBox VDI, Parallels, QED, Apple UDIF, "
+            "Bochs, cloop, AFF\ndisklens: HD0 = " +
+                s.segments[0] + " (a split raw image of 3 segments, 512-byte sectors, " + bytes +
+                " bytes)\ndisklens: HD0 also reads " + s.segments[1] +
+                " (segment)\ndisklens: HD0 also reads " + s.segments[2] + " (segment)\n");
   // An information file beside the set is read too, and named.
   const std::string info = s.dir.File("set/x.raw.info");
   std::ofstream(info) << "\n";
   const test::ProgramRun withInfo = test::RunDisklens(s.segments[0], {"--verbose"});
   EXPECT_EQ(withInfo.out, plain.out);
-  EXPECT_EQ(test::WithoutConfinementLine(withInfo.err), test::WithoutConfinementLine(run.err) + "disklens: HD0 also reads " + info + " (information file)\n");
+  EXPECT_EQ(test::WithoutConfinementLine(withInfo.err), test::WithoutConfinementLine(run.err) +
+                                                            "disklens: HD0 also reads " + info +
+                                                            " (information file)\n");
 }
 
 // A container named like a segment stays a container, and a raw file behind

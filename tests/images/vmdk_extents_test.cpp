@@ -44,8 +44,8 @@ INSTANTIATE_TEST_SUITE_P(Subformats, VmdkExtents,
 
 // A descriptor of one flat extent, written by hand: `extent` is the name as
 // the descriptor records it.
-std::string Descriptor(const test::TempDir& dir, const std::string& name,
-                       const std::string& extent, std::uint64_t sectors) {
+std::string Descriptor(const test::TempDir& dir, const std::string& name, const std::string& extent,
+                       std::uint64_t sectors) {
   const std::string path = dir.File(name);
   std::ofstream(path) << "# Disk DescriptorFile\nversion=1\nCID=12345678\nparentCID=ffffffff\n"
                          "createType=\"monolithicFlat\"\n\n# Extent description\nRW "
@@ -82,12 +82,14 @@ TEST(VmdkDescriptors, ExtentsAreCheckedWhereTheyAreReallyOpened) {
   ASSERT_EQ(mkfifo(dir.File("zzzzzzzz").c_str(), 0600), 0);
   std::filesystem::copy_file(raw, dir.File("zz"));
   const std::string fifo = Descriptor(dir, "fifo.vmdk", "/x/zzzzzzzz", sectors);
-  ExpectRefusedNow(fifo, raw, "extent " + dir.File("zzzzzzzz") + ": not a disk image or block device");
+  ExpectRefusedNow(fifo, raw,
+                   "extent " + dir.File("zzzzzzzz") + ": not a disk image or block device");
 
   // A folder, and a name that is not there.
   std::filesystem::create_directory(dir.File("folder"));
   const std::string folder = Descriptor(dir, "folder.vmdk", "folder", sectors);
-  ExpectRefusedNow(folder, raw, "extent " + dir.File("folder") + ": not a disk image or block device");
+  ExpectRefusedNow(folder, raw,
+                   "extent " + dir.File("folder") + ": not a disk image or block device");
   const std::string gone = Descriptor(dir, "gone.vmdk", "C:\\VMs\\gone-flat.vmdk", sectors);
   ExpectRefusedNow(gone, raw, "extent \"C:\\VMs\\gone-flat.vmdk\" not found beside the descriptor");
 
@@ -96,9 +98,9 @@ TEST(VmdkDescriptors, ExtentsAreCheckedWhereTheyAreReallyOpened) {
   const std::string good = Descriptor(dir, "good.vmdk", "C:\\VMs\\good-flat.vmdk", sectors);
   test::ExpectSameReports(raw, good);
   const test::ProgramRun verbose = test::RunDisklens(good, {"--verbose"});
-  EXPECT_NE(verbose.err.find("disklens: HD0 also reads " + dir.File("good-flat.vmdk") +
-                             " (extent)\n"),
-            std::string::npos)
+  EXPECT_NE(
+      verbose.err.find("disklens: HD0 also reads " + dir.File("good-flat.vmdk") + " (extent)\n"),
+      std::string::npos)
       << verbose.err;
 }
 

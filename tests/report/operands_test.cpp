@@ -52,11 +52,13 @@ INSTANTIATE_TEST_SUITE_P(
         SameAsList{"AllBetween", {kDisk0, "/ALL", kDisk1}, kDisk0 + ":" + kDisk1, {"/ALL"}},
         SameAsList{"AllAfter", {kDisk0, kDisk1, "/all"}, kDisk0 + ":" + kDisk1, {"/all"}},
         SameAsList{"Json", {"--json", kDisk0, kDisk1}, kDisk0 + ":" + kDisk1, {"--json"}},
-        SameAsList{"JsonAll", {kDisk1, kDisk0, "/all", "--json"}, kDisk1 + ":" + kDisk0,
+        SameAsList{"JsonAll",
+                   {kDisk1, kDisk0, "/all", "--json"},
+                   kDisk1 + ":" + kDisk0,
                    {"--json", "/all"}},
         SameAsList{"SectorSize", {kDisk1 + "@4096", kDisk0}, kDisk1 + "@4096:" + kDisk0, {}},
-        SameAsList{"AfterDoubleDash", {"/all", "--", kDisk0, kDisk1}, kDisk0 + ":" + kDisk1,
-                   {"/all"}},
+        SameAsList{
+            "AfterDoubleDash", {"/all", "--", kDisk0, kDisk1}, kDisk0 + ":" + kDisk1, {"/all"}},
         SameAsList{"SameDiskTwice", {kDisk0, kDisk0}, kDisk0 + ":" + kDisk0, {}}),
     [](const testing::TestParamInfo<SameAsList>& p) { return p.param.name; });
 
@@ -151,7 +153,8 @@ TEST(Operands, FortyDisksGiveThirtyTwoReportsAndTheRestNamedOnStderr) {
   EXPECT_EQ(holes.err,
             "disklens: 1 disk left out past HD31, the last disk number: name it as an operand or "
             "in DISKLENS_DISKS\n"
-            "disklens: left out: " + kDisk1 + "\n");
+            "disklens: left out: " +
+                kDisk1 + "\n");
 }
 
 TEST(Operands, DiskListVariableIsNotReadBesideThem) {
@@ -164,11 +167,13 @@ TEST(Operands, DiskListVariableIsNotReadBesideThem) {
     EXPECT_EQ(test::WithoutConfinementLine(verbose.err),
               "disklens: DISKLENS_DISKS not read: the disks named on the command line are "
               "reported\n"
-              "disklens: HD0 = " + kDisk1 + " (512-byte sectors, 8388608 bytes)\n");
+              "disklens: HD0 = " +
+                  kDisk1 + " (512-byte sectors, 8388608 bytes)\n");
   }
   // Unset, --verbose has nothing to say of it.
   const test::ProgramRun unset = test::RunDisklens(std::nullopt, {"--verbose", kDisk1});
-  EXPECT_EQ(test::WithoutConfinementLine(unset.err), "disklens: HD0 = " + kDisk1 + " (512-byte sectors, 8388608 bytes)\n");
+  EXPECT_EQ(test::WithoutConfinementLine(unset.err),
+            "disklens: HD0 = " + kDisk1 + " (512-byte sectors, 8388608 bytes)\n");
 }
 
 TEST(Operands, UnknownOptionsBesideThemAreIgnoredAsBefore) {

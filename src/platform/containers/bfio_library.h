@@ -10,17 +10,17 @@
 
 namespace disklens {
 
-#define DISKLENS_BFIO_FUNCTIONS(X) \
-  X(libbfio_error_free)            \
-  X(libbfio_file_initialize)       \
-  X(libbfio_file_set_name)         \
-  X(libbfio_handle_free)           \
-  X(libbfio_handle_open)           \
+#define DISKLENS_BFIO_FUNCTIONS(X)   \
+  X(libbfio_error_free)              \
+  X(libbfio_file_initialize)         \
+  X(libbfio_file_set_name)           \
+  X(libbfio_handle_free)             \
+  X(libbfio_handle_open)             \
   X(libbfio_memory_range_initialize) \
-  X(libbfio_memory_range_set)      \
-  X(libbfio_pool_close_all)        \
-  X(libbfio_pool_free)             \
-  X(libbfio_pool_initialize)       \
+  X(libbfio_memory_range_set)        \
+  X(libbfio_pool_close_all)          \
+  X(libbfio_pool_free)               \
+  X(libbfio_pool_initialize)         \
   X(libbfio_pool_set_handle)
 
 struct BfioTable {

@@ -20,19 +20,19 @@ namespace disklens {
 namespace {
 
 // The functions of libewf this file calls, each named once.
-#define LIBEWF_FUNCTIONS(X) \
-  X(libewf_error_backtrace_sprint) \
-  X(libewf_error_free) \
-  X(libewf_handle_close) \
-  X(libewf_handle_free) \
-  X(libewf_handle_read_random) \
-  X(libewf_glob) \
-  X(libewf_handle_initialize) \
-  X(libewf_glob_free) \
-  X(libewf_handle_open) \
-  X(libewf_handle_get_media_size) \
-  X(libewf_handle_get_bytes_per_sector) \
-  X(libewf_handle_segment_files_corrupted) \
+#define LIBEWF_FUNCTIONS(X)                      \
+  X(libewf_error_backtrace_sprint)               \
+  X(libewf_error_free)                           \
+  X(libewf_handle_close)                         \
+  X(libewf_handle_free)                          \
+  X(libewf_handle_read_random)                   \
+  X(libewf_glob)                                 \
+  X(libewf_handle_initialize)                    \
+  X(libewf_glob_free)                            \
+  X(libewf_handle_open)                          \
+  X(libewf_handle_get_media_size)                \
+  X(libewf_handle_get_bytes_per_sector)          \
+  X(libewf_handle_segment_files_corrupted)       \
   X(libewf_handle_get_number_of_checksum_errors) \
   X(libewf_handle_get_checksum_error)
 
@@ -74,8 +74,8 @@ bool IsFirstSegment(const std::string& path, std::string& error) {
   error = first == std::filesystem::path(path).filename().string()
               ? "an EWF image whose first segment's header gives segment number " +
                     std::to_string(segment) + ": the header is damaged"
-              : "segment " + std::to_string(segment) + " of an EWF image: name its first segment (" +
-                    first + ")";
+              : "segment " + std::to_string(segment) +
+                    " of an EWF image: name its first segment (" + first + ")";
   return false;
 }
 

@@ -13,27 +13,26 @@
 #include "platform/containers/bfio_library.h"
 #include "platform/containers/containers.h"
 #include "platform/containers/library_message.h"
-#include "platform/containers/shared_library.h"
-#include "platform/containers/shared_library.h"
 #include "platform/containers/parent_file.h"
+#include "platform/containers/shared_library.h"
 
 namespace disklens {
 
 namespace {
 
 // The functions of libqcow this file calls, each named once.
-#define LIBQCOW_FUNCTIONS(X) \
-  X(libqcow_error_backtrace_sprint) \
-  X(libqcow_error_free) \
-  X(libqcow_file_close) \
-  X(libqcow_file_free) \
-  X(libqcow_file_read_buffer_at_offset) \
-  X(libqcow_file_initialize) \
-  X(libqcow_file_open_file_io_handle) \
-  X(libqcow_file_get_media_size) \
-  X(libqcow_file_get_encryption_method) \
+#define LIBQCOW_FUNCTIONS(X)                     \
+  X(libqcow_error_backtrace_sprint)              \
+  X(libqcow_error_free)                          \
+  X(libqcow_file_close)                          \
+  X(libqcow_file_free)                           \
+  X(libqcow_file_read_buffer_at_offset)          \
+  X(libqcow_file_initialize)                     \
+  X(libqcow_file_open_file_io_handle)            \
+  X(libqcow_file_get_media_size)                 \
+  X(libqcow_file_get_encryption_method)          \
   X(libqcow_file_get_utf8_backing_filename_size) \
-  X(libqcow_file_get_utf8_backing_filename) \
+  X(libqcow_file_get_utf8_backing_filename)      \
   X(libqcow_file_set_parent_file)
 
 DISKLENS_LIBRARY_TABLE(QcowTable, qcow, LoadQcow, LIBQCOW_FUNCTIONS, kLibQcow)
@@ -93,10 +92,10 @@ class PaddedFile {
     if (::pread(fd, h, sizeof h, 0) != static_cast<ssize_t>(sizeof h)) return 1u << 21;
     const std::uint32_t version = (std::uint32_t{h[4]} << 24) | (std::uint32_t{h[5]} << 16) |
                                   (std::uint32_t{h[6]} << 8) | h[7];
-    const std::uint32_t bits = version == 1 ? h[32]
-                                            : (std::uint32_t{h[20]} << 24) |
-                                                  (std::uint32_t{h[21]} << 16) |
-                                                  (std::uint32_t{h[22]} << 8) | h[23];
+    const std::uint32_t bits = version == 1
+                                   ? h[32]
+                                   : (std::uint32_t{h[20]} << 24) | (std::uint32_t{h[21]} << 16) |
+                                         (std::uint32_t{h[22]} << 8) | h[23];
     return bits >= 9 && bits <= 21 ? std::uint64_t{1} << bits : std::uint64_t{1} << 21;
   }
 
@@ -181,13 +180,14 @@ std::unique_ptr<QcowSource> Open(const std::string& path, int depth, std::string
   }
   if (nameSize > 1) {
     std::string name(nameSize, '\0');
-    if (qcow.libqcow_file_get_utf8_backing_filename(file, reinterpret_cast<std::uint8_t*>(name.data()),
-                                               nameSize, &e) != 1) {
+    if (qcow.libqcow_file_get_utf8_backing_filename(
+            file, reinterpret_cast<std::uint8_t*>(name.data()), nameSize, &e) != 1) {
       error = Message(e, "unable to read the backing file name");
       return nullptr;
     }
     CutAtNul(name);
-    std::unique_ptr<QcowSource> parent = OpenParent(*source, path, name, depth, kBackingFile, Open, error);
+    std::unique_ptr<QcowSource> parent =
+        OpenParent(*source, path, name, depth, kBackingFile, Open, error);
     if (parent == nullptr) return nullptr;
     if (qcow.libqcow_file_set_parent_file(file, parent->File(), &e) != 1) {
       error = Message(e, "unable to use the backing file");

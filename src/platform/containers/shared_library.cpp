@@ -40,8 +40,8 @@ bool LoadSharedLibrary(const SharedLibrary& library, const LibrarySymbol* symbol
   for (std::size_t i = 0; i < count; ++i) {
     void* address = ::dlsym(state.handle, symbols[i].name);
     if (address == nullptr || symbols[i].size != sizeof address) {
-      error = std::string(library.soname) + " lacks " + symbols[i].name + " (an older version?)" +
-              hint;
+      error =
+          std::string(library.soname) + " lacks " + symbols[i].name + " (an older version?)" + hint;
       return false;
     }
     // POSIX gives function addresses as object pointers of the same size.

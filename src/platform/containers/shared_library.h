@@ -48,12 +48,12 @@ bool LoadSharedLibrary(const SharedLibrary& library, const LibrarySymbol* symbol
 #define DISKLENS_LIBRARY_MEMBER(fn) decltype(&::fn) fn = nullptr;
 #define DISKLENS_LIBRARY_ENTRY(fn) ::disklens::LibrarySymbol{#fn, &t.fn, sizeof t.fn},
 #define DISKLENS_LIBRARY_TABLE(Table, table, Load, LIST, library)                      \
-  struct Table {                                                                      \
-    LIST(DISKLENS_LIBRARY_MEMBER)                                                     \
-  };                                                                                  \
-  Table table;                                                                        \
-  bool Load(std::string& error) {                                                     \
-    Table& t = table;                                                                 \
-    const ::disklens::LibrarySymbol symbols[] = {LIST(DISKLENS_LIBRARY_ENTRY)};       \
+  struct Table {                                                                       \
+    LIST(DISKLENS_LIBRARY_MEMBER)                                                      \
+  };                                                                                   \
+  Table table;                                                                         \
+  bool Load(std::string& error) {                                                      \
+    Table& t = table;                                                                  \
+    const ::disklens::LibrarySymbol symbols[] = {LIST(DISKLENS_LIBRARY_ENTRY)};        \
     return ::disklens::LoadSharedLibrary(library, symbols, std::size(symbols), error); \
   }

@@ -16,15 +16,15 @@ namespace disklens {
 namespace {
 
 // The functions of libsmraw this file calls, each named once.
-#define LIBSMRAW_FUNCTIONS(X) \
-  X(libsmraw_error_backtrace_sprint) \
-  X(libsmraw_error_free) \
-  X(libsmraw_handle_close) \
-  X(libsmraw_handle_free) \
-  X(libsmraw_handle_read_buffer_at_offset) \
-  X(libsmraw_handle_initialize) \
+#define LIBSMRAW_FUNCTIONS(X)                           \
+  X(libsmraw_error_backtrace_sprint)                    \
+  X(libsmraw_error_free)                                \
+  X(libsmraw_handle_close)                              \
+  X(libsmraw_handle_free)                               \
+  X(libsmraw_handle_read_buffer_at_offset)              \
+  X(libsmraw_handle_initialize)                         \
   X(libsmraw_handle_set_maximum_number_of_open_handles) \
-  X(libsmraw_handle_open) \
+  X(libsmraw_handle_open)                               \
   X(libsmraw_handle_get_media_size)
 
 DISKLENS_LIBRARY_TABLE(SmrawTable, smraw, LoadSmraw, LIBSMRAW_FUNCTIONS, kLibSmraw)
@@ -55,8 +55,8 @@ class SmrawSource : public ImageSource {
     return ReadInPieces(size_, offset, buffer, bytes, done, error,
                         [this](std::uint8_t* to, std::size_t count, off64_t at, std::string& why) {
                           libsmraw_error_t* e = nullptr;
-                          const ssize_t n =
-                              smraw.libsmraw_handle_read_buffer_at_offset(handle_, to, count, at, &e);
+                          const ssize_t n = smraw.libsmraw_handle_read_buffer_at_offset(
+                              handle_, to, count, at, &e);
                           if (n < 0) why = Message(e, "read failed");
                           return n;
                         });
@@ -125,7 +125,7 @@ std::unique_ptr<ImageSource> OpenSmrawSource(std::vector<std::string> segments,
   // thousands runs out of file descriptors.
   if (smraw.libsmraw_handle_set_maximum_number_of_open_handles(handle, kMaxOpenSegments, &e) != 1 ||
       smraw.libsmraw_handle_open(handle, names.data(), static_cast<int>(names.size()),
-                           LIBSMRAW_OPEN_READ, &e) != 1) {
+                                 LIBSMRAW_OPEN_READ, &e) != 1) {
     error = Message(e, "unable to open the segment files");
     smraw.libsmraw_handle_free(&handle, nullptr);
     return nullptr;

@@ -5,28 +5,28 @@
 
 #include "platform/containers/containers.h"
 #include "platform/containers/library_message.h"
-#include "platform/containers/shared_library.h"
 #include "platform/containers/parent_file.h"
+#include "platform/containers/shared_library.h"
 
 namespace disklens {
 
 namespace {
 
 // The functions of libvhdi this file calls, each named once.
-#define LIBVHDI_FUNCTIONS(X) \
-  X(libvhdi_error_backtrace_sprint) \
-  X(libvhdi_error_free) \
-  X(libvhdi_file_close) \
-  X(libvhdi_file_free) \
-  X(libvhdi_file_read_buffer_at_offset) \
-  X(libvhdi_file_initialize) \
-  X(libvhdi_file_open) \
-  X(libvhdi_file_get_media_size) \
-  X(libvhdi_file_get_file_type) \
-  X(libvhdi_file_get_disk_type) \
-  X(libvhdi_file_get_bytes_per_sector) \
+#define LIBVHDI_FUNCTIONS(X)                    \
+  X(libvhdi_error_backtrace_sprint)             \
+  X(libvhdi_error_free)                         \
+  X(libvhdi_file_close)                         \
+  X(libvhdi_file_free)                          \
+  X(libvhdi_file_read_buffer_at_offset)         \
+  X(libvhdi_file_initialize)                    \
+  X(libvhdi_file_open)                          \
+  X(libvhdi_file_get_media_size)                \
+  X(libvhdi_file_get_file_type)                 \
+  X(libvhdi_file_get_disk_type)                 \
+  X(libvhdi_file_get_bytes_per_sector)          \
   X(libvhdi_file_get_utf8_parent_filename_size) \
-  X(libvhdi_file_get_utf8_parent_filename) \
+  X(libvhdi_file_get_utf8_parent_filename)      \
   X(libvhdi_file_set_parent_file)
 
 DISKLENS_LIBRARY_TABLE(VhdiTable, vhdi, LoadVhdi, LIBVHDI_FUNCTIONS, kLibVhdi)
@@ -110,8 +110,8 @@ std::unique_ptr<VhdiSource> Open(const std::string& path, int depth, std::string
   std::string name;
   if (vhdi.libvhdi_file_get_utf8_parent_filename_size(file, &nameSize, &e) == 1 && nameSize > 1) {
     name.assign(nameSize, '\0');
-    if (vhdi.libvhdi_file_get_utf8_parent_filename(file, reinterpret_cast<std::uint8_t*>(name.data()),
-                                              nameSize, &e) != 1) {
+    if (vhdi.libvhdi_file_get_utf8_parent_filename(
+            file, reinterpret_cast<std::uint8_t*>(name.data()), nameSize, &e) != 1) {
       name.clear();
     }
     CutAtNul(name);

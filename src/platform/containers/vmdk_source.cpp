@@ -2,12 +2,11 @@
 // descriptor with its extent files beside it. The extent files are opened
 // here and handed to the library, never found by it from the names the
 // descriptor records.
+#include <fcntl.h>
 #include <libbfio.h>
 #include <libvmdk.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <cstring>
 #include <filesystem>
@@ -16,32 +15,32 @@
 #include "platform/containers/bfio_library.h"
 #include "platform/containers/containers.h"
 #include "platform/containers/library_message.h"
-#include "platform/containers/shared_library.h"
 #include "platform/containers/parent_file.h"
+#include "platform/containers/shared_library.h"
 
 namespace disklens {
 
 namespace {
 
 // The functions of libvmdk this file calls, each named once.
-#define LIBVMDK_FUNCTIONS(X) \
-  X(libvmdk_error_backtrace_sprint) \
-  X(libvmdk_error_free) \
-  X(libvmdk_handle_close) \
-  X(libvmdk_handle_free) \
-  X(libvmdk_handle_read_buffer_at_offset) \
-  X(libvmdk_handle_get_number_of_extents) \
-  X(libvmdk_handle_get_extent_descriptor) \
-  X(libvmdk_extent_descriptor_get_utf8_filename_size) \
-  X(libvmdk_extent_descriptor_get_utf8_filename) \
-  X(libvmdk_extent_descriptor_free) \
-  X(libvmdk_handle_initialize) \
-  X(libvmdk_handle_open) \
-  X(libvmdk_extent_descriptor_get_type) \
+#define LIBVMDK_FUNCTIONS(X)                            \
+  X(libvmdk_error_backtrace_sprint)                     \
+  X(libvmdk_error_free)                                 \
+  X(libvmdk_handle_close)                               \
+  X(libvmdk_handle_free)                                \
+  X(libvmdk_handle_read_buffer_at_offset)               \
+  X(libvmdk_handle_get_number_of_extents)               \
+  X(libvmdk_handle_get_extent_descriptor)               \
+  X(libvmdk_extent_descriptor_get_utf8_filename_size)   \
+  X(libvmdk_extent_descriptor_get_utf8_filename)        \
+  X(libvmdk_extent_descriptor_free)                     \
+  X(libvmdk_handle_initialize)                          \
+  X(libvmdk_handle_open)                                \
+  X(libvmdk_extent_descriptor_get_type)                 \
   X(libvmdk_handle_open_extent_data_files_file_io_pool) \
-  X(libvmdk_handle_get_media_size) \
-  X(libvmdk_handle_get_utf8_parent_filename_size) \
-  X(libvmdk_handle_get_utf8_parent_filename) \
+  X(libvmdk_handle_get_media_size)                      \
+  X(libvmdk_handle_get_utf8_parent_filename_size)       \
+  X(libvmdk_handle_get_utf8_parent_filename)            \
   X(libvmdk_handle_set_parent_handle)
 
 DISKLENS_LIBRARY_TABLE(VmdkTable, vmdk, LoadVmdk, LIBVMDK_FUNCTIONS, kLibVmdk)
@@ -242,8 +241,8 @@ std::unique_ptr<VmdkSource> Open(const std::string& path, int depth, std::string
     return source;
   }
   std::string name(nameSize, '\0');
-  if (vmdk.libvmdk_handle_get_utf8_parent_filename(handle, reinterpret_cast<std::uint8_t*>(name.data()),
-                                              nameSize, &e) != 1) {
+  if (vmdk.libvmdk_handle_get_utf8_parent_filename(
+          handle, reinterpret_cast<std::uint8_t*>(name.data()), nameSize, &e) != 1) {
     error = Message(e, "unable to read the parent file name");
     return nullptr;
   }
