@@ -6,24 +6,25 @@
 #include <cstdint>
 
 #include "bytes/bytes.h"
+#include "layout/gpt.h"
 
 namespace disklens {
 
-// Byte offsets of the GPT header fields.
-inline constexpr std::size_t kGptSignature = 0;
-inline constexpr std::size_t kGptRevision = 8;
-inline constexpr std::size_t kGptHeaderSize = 12;
-inline constexpr std::size_t kGptHeaderCrc = 16;
-inline constexpr std::size_t kGptMyLba = 24;
-inline constexpr std::size_t kGptAlternateLba = 32;
-inline constexpr std::size_t kGptFirstUsableLba = 40;
-inline constexpr std::size_t kGptLastUsableLba = 48;
-inline constexpr std::size_t kGptDiskGuid = 56;
-inline constexpr std::size_t kGptEntryLba = 72;
-inline constexpr std::size_t kGptEntryCount = 80;
-inline constexpr std::size_t kGptEntrySize = 84;
-inline constexpr std::size_t kGptEntryArrayCrc = 88;
-inline constexpr std::size_t kGptHeaderFieldBytes = 92;
+// The GPT header fields, by the names of layout/gpt.h.
+inline constexpr std::size_t kGptSignature = gpt_header::kSignature;
+inline constexpr std::size_t kGptRevision = gpt_header::kRevision;
+inline constexpr std::size_t kGptHeaderSize = gpt_header::kHeaderSize;
+inline constexpr std::size_t kGptHeaderCrc = gpt_header::kHeaderCrc;
+inline constexpr std::size_t kGptMyLba = gpt_header::kMyLba;
+inline constexpr std::size_t kGptAlternateLba = gpt_header::kAlternateLba;
+inline constexpr std::size_t kGptFirstUsableLba = gpt_header::kFirstUsableLba;
+inline constexpr std::size_t kGptLastUsableLba = gpt_header::kLastUsableLba;
+inline constexpr std::size_t kGptDiskGuid = gpt_header::kDiskGuid;
+inline constexpr std::size_t kGptEntryLba = gpt_header::kEntryLba;
+inline constexpr std::size_t kGptEntryCount = gpt_header::kEntryCount;
+inline constexpr std::size_t kGptEntrySize = gpt_header::kEntrySize;
+inline constexpr std::size_t kGptEntryArrayCrc = gpt_header::kEntryArrayCrc;
+inline constexpr std::size_t kGptHeaderFieldBytes = gpt_header::kFieldBytes;
 
 inline constexpr std::uint32_t kGptRevision100 = 0x00010000;
 

@@ -12,17 +12,18 @@
 #include "bytes/bytes.h"
 #include "gpt/gpt_check.h"
 #include "gpt/name_text.h"
+#include "layout/gpt.h"
 
 namespace disklens {
 
-// Byte offsets of the fields of one entry slot; only its first 128 bytes are read.
-inline constexpr std::size_t kEntryTypeGuid = 0;
-inline constexpr std::size_t kEntryUniqueGuid = 16;
-inline constexpr std::size_t kEntryStartLba = 32;
-inline constexpr std::size_t kEntryEndLba = 40;
-inline constexpr std::size_t kEntryAttributes = 48;
-inline constexpr std::size_t kEntryName = 56;
-inline constexpr std::size_t kEntryReadBytes = 128;
+// The fields of one entry slot, by the names of layout/gpt.h.
+inline constexpr std::size_t kEntryTypeGuid = gpt_entry::kTypeGuid;
+inline constexpr std::size_t kEntryUniqueGuid = gpt_entry::kUniqueGuid;
+inline constexpr std::size_t kEntryStartLba = gpt_entry::kStartLba;
+inline constexpr std::size_t kEntryEndLba = gpt_entry::kEndLba;
+inline constexpr std::size_t kEntryAttributes = gpt_entry::kAttributes;
+inline constexpr std::size_t kEntryName = gpt_entry::kName;
+inline constexpr std::size_t kEntryReadBytes = gpt_entry::kReadBytes;
 
 using GuidBytes = std::array<std::uint8_t, 16>;  // as stored; FormatGuid gives its text
 

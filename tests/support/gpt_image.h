@@ -11,37 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "layout/gpt.h"
 #include "support/disk_image.h"
 
 namespace disklens::test {
 
-// Where the fields lie, as the program reads them (src/gpt/gpt_check.h names
-// the header's, src/gpt/gpt_report.h the entry's).
-namespace gpt_header {
-inline constexpr std::size_t kSignature = 0;  // "EFI PART"
-inline constexpr std::size_t kRevision = 8;
-inline constexpr std::size_t kHeaderSize = 12;
-inline constexpr std::size_t kHeaderCrc = 16;
-inline constexpr std::size_t kMyLba = 24;
-inline constexpr std::size_t kAlternateLba = 32;
-inline constexpr std::size_t kFirstUsableLba = 40;
-inline constexpr std::size_t kLastUsableLba = 48;
-inline constexpr std::size_t kDiskGuid = 56;
-inline constexpr std::size_t kEntryLba = 72;
-inline constexpr std::size_t kEntryCount = 80;
-inline constexpr std::size_t kEntrySize = 84;
-inline constexpr std::size_t kEntryArrayCrc = 88;
-}  // namespace gpt_header
-
-namespace gpt_entry {
-inline constexpr std::size_t kTypeGuid = 0;
-inline constexpr std::size_t kUniqueGuid = 16;
-inline constexpr std::size_t kStartLba = 32;
-inline constexpr std::size_t kEndLba = 40;
-inline constexpr std::size_t kAttributes = 48;
-inline constexpr std::size_t kName = 56;  // 36 UTF-16LE units
-inline constexpr std::size_t kNameUnits = 36;
-}  // namespace gpt_entry
+// The fields are written where the program reads them: the names of
+// layout/gpt.h (gpt_header::, gpt_entry::).
 
 // Partition type GUIDs the test disks use.
 inline constexpr char kEspType[] = "C12A7328-F81F-11D2-BA4B-00A0C93EC93B";
