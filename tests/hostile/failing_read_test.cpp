@@ -4,6 +4,7 @@
 // own section or row, as the full report of the same disk shows.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "bootsector/example_lines.h"
@@ -77,37 +78,38 @@ TEST(HostileFailingRead, NoSectorFailsUnderAll) {
                kMbr + kEmbr + kBootHeading + kFat32Row + fat16Row + kImageRow + kNtfsRow, true);
 }
 
-TEST(HostileFailingRead, SectorZeroLeavesOutTheMbrSectionAndItsRows) {
-  ExpectReport(Failing(FullPass(), 0), kEmbr + kBootHeading + kNtfsRow);
+// A failing sector of FullPass(), and the report that the failure leaves.
+struct FailingSector { const char* name; std::uint64_t lba; std::string report; };
+
+class HostileFailingSector : public ::testing::TestWithParam<FailingSector> {};
+
+TEST_P(HostileFailingSector, LeavesOutExactlyItsOwnSectionOrRow) {
+  ExpectReport(Failing(FullPass(), GetParam().lba), GetParam().report);
 }
 
-TEST(HostileFailingRead, ASectorOfTheEmbrReadLeavesOutTheEmbrSectionAndItsRow) {
-  ExpectReport(Failing(FullPass(), 30), kMbr + kBootHeading + kFat32Row + kFat16Row + kImageRow);
-}
-
-TEST(HostileFailingRead, AnEbrEndsItsChainWithErrorOnRead) {
-  ExpectReport(Failing(FullPass(), 150), kMbrHead + "\n     Error on Read\n" + kMbrTail + kEmbr +
-                                             kBootHeading + kFat32Row + kImageRow + kNtfsRow);
-}
-
-TEST(HostileFailingRead, ABootSectorGivesErrorReadingLba) {
-  ExpectReport(Failing(FullPass(), 200), kMbr + kEmbr + kBootHeading + "\nError reading LBA 200" +
-                                             kBootRule + kFat16Row + kImageRow + kNtfsRow);
-  ExpectReport(Failing(FullPass(), 160), kMbr + kEmbr + kBootHeading + kFat32Row +
-                                             "\nError reading LBA 160" + kBootRule + kImageRow +
-                                             kNtfsRow);
-}
-
-TEST(HostileFailingRead, AFat32BackupLeavesTheBackupColumnZero) {
-  const std::string fat32 = Fat32LinesWithZeroBackup("6");
-  ExpectReport(Failing(FullPass(), 206), kMbr + kEmbr + kBootHeading + kFat32Line + fat32 +
-                                             kBootRule + kFat16Row + kImageRow + kNtfsRow);
-}
-
-TEST(HostileFailingRead, TheLastSectorOfAnImagePartitionLeavesOnlyItsFirstLine) {
-  ExpectReport(Failing(FullPass(), 189), kMbr + kEmbr + kBootHeading + kFat32Row + kFat16Row +
-                                             kImageLine + kBootRule + kNtfsRow);
-}
+INSTANTIATE_TEST_SUITE_P(
+    HostileFailingRead, HostileFailingSector,
+    ::testing::Values(
+        FailingSector{"SectorZeroLeavesOutTheMbrSectionAndItsRows", 0,
+                      kEmbr + kBootHeading + kNtfsRow},
+        FailingSector{"ASectorOfTheEmbrReadLeavesOutTheEmbrSectionAndItsRow", 30,
+                      kMbr + kBootHeading + kFat32Row + kFat16Row + kImageRow},
+        FailingSector{"AnEbrEndsItsChainWithErrorOnRead", 150,
+                      kMbrHead + "\n     Error on Read\n" + kMbrTail + kEmbr + kBootHeading +
+                          kFat32Row + kImageRow + kNtfsRow},
+        FailingSector{"ABootSectorGivesErrorReadingLba", 200,
+                      kMbr + kEmbr + kBootHeading + "\nError reading LBA 200" + kBootRule +
+                          kFat16Row + kImageRow + kNtfsRow},
+        FailingSector{"ALogicalBootSectorGivesErrorReadingLba", 160,
+                      kMbr + kEmbr + kBootHeading + kFat32Row + "\nError reading LBA 160" +
+                          kBootRule + kImageRow + kNtfsRow},
+        FailingSector{"AFat32BackupLeavesTheBackupColumnZero", 206,
+                      kMbr + kEmbr + kBootHeading + kFat32Line + Fat32LinesWithZeroBackup("6") +
+                          kBootRule + kFat16Row + kImageRow + kNtfsRow},
+        FailingSector{"TheLastSectorOfAnImagePartitionLeavesOnlyItsFirstLine", 189,
+                      kMbr + kEmbr + kBootHeading + kFat32Row + kFat16Row + kImageLine +
+                          kBootRule + kNtfsRow}),
+    [](const ::testing::TestParamInfo<FailingSector>& i) { return std::string(i.param.name); });
 
 // FullGptPass(): a protective MBR and a GPT whose NTFS partition lies at 200.
 const std::string kGptMbr = R"(

@@ -31,21 +31,6 @@ TEST(HostileSize, ADiskShorterThan128SectorsShowsNoGpt) {
   ExpectReport(ShorterThan128Sectors(), expected);
 }
 
-TEST(HostileSize, ADiskShorterThanTwoSectorsShowsItsMbrAndAFailedBootSector) {
-  const std::string expected = R"(
-======================================================================
-           MBR Partition Information (HD0 - 0xCAFEF00D)
-           (CHS: 1023/254/63) (WCHS: 0/255/63)
-+====+====+=============+====+=============+============+============+
-| 0: |  0 | 1023 254 63 |  6 | 1023 254 63 |          1 |          1 |
-| 1: |  0 |    0   0  0 |  0 |    0   0  0 |          0 |          0 |
-| 2: |  0 |    0   0  0 |  0 |    0   0  0 |          0 |          0 |
-| 3: |  0 |    0   0  0 |  0 |    0   0  0 |          0 |          0 |
-+====+====+=============+====+=============+============+============+)" +
-                               kBootHeading + "\nError reading LBA 1" + kBootRule;
-  ExpectReport(ShorterThanTwoSectors(), expected);
-}
-
 TEST(HostileSize, ADiskOfNoBytesOpensButPrintsNothing) {
   ExpectReport(ZeroBytes(), "");
   ExpectReport(ZeroBytes(), "", true);
@@ -73,20 +58,35 @@ TEST(HostileSize, ADiskEndingInsideASectorFailsOnlyTheReadOfThatSector) {
   ExpectReport(NotWholeSectors(), expected);
 }
 
-TEST(HostileSize, ADiskOf4096ByteSectorsEndingInsideASector) {
+// A disk whose one partition, a sector long at `lba`, lies past its end: the
+// MBR is shown and the boot sector's read fails.
+struct OnePastEnd { const char* name; HostileImage (*image)(); const char* signature; int lba; };
+
+class HostileSizeOnePastEnd : public ::testing::TestWithParam<OnePastEnd> {};
+
+TEST_P(HostileSizeOnePastEnd, ShowsItsMbrAndAFailedBootSector) {
+  const OnePastEnd& p = GetParam();
+  const std::string lba = std::to_string(p.lba);
   const std::string expected = R"(
 ======================================================================
-           MBR Partition Information (HD0 - 0x40964096)
+           MBR Partition Information (HD0 - 0x)" + std::string(p.signature) + R"()
            (CHS: 1023/254/63) (WCHS: 0/255/63)
 +====+====+=============+====+=============+============+============+
-| 0: |  0 | 1023 254 63 |  6 | 1023 254 63 |          3 |          1 |
+| 0: |  0 | 1023 254 63 |  6 | 1023 254 63 | )" + std::string(10 - lba.size(), ' ') + lba + R"( |          1 |
 | 1: |  0 |    0   0  0 |  0 |    0   0  0 |          0 |          0 |
 | 2: |  0 |    0   0  0 |  0 |    0   0  0 |          0 |          0 |
 | 3: |  0 |    0   0  0 |  0 |    0   0  0 |          0 |          0 |
 +====+====+=============+====+=============+============+============+)" +
-                               kBootHeading + "\nError reading LBA 3" + kBootRule;
-  ExpectReport(NotWholeSectors4096(), expected);
+                               kBootHeading + "\nError reading LBA " + lba + kBootRule;
+  ExpectReport(p.image(), expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    HostileSize, HostileSizeOnePastEnd,
+    ::testing::Values(OnePastEnd{"ADiskShorterThanTwoSectors", ShorterThanTwoSectors, "CAFEF00D", 1},
+                      OnePastEnd{"ADiskOf4096ByteSectorsEndingInsideASector", NotWholeSectors4096,
+                                 "40964096", 3}),
+    [](const ::testing::TestParamInfo<OnePastEnd>& i) { return std::string(i.param.name); });
 
 }  // namespace
 }  // namespace disklens::test::hostile
