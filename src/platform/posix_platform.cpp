@@ -123,16 +123,21 @@ void PosixPlatform::SayNotOpened(std::uint32_t index, const DiskSource& source, 
   if (source.entry.empty() && (error == EACCES || error == EPERM)) messages_.Denied(index);
 }
 
+// The --verbose line of the image formats, once a run meets a file that is
+// not raw.
+void PosixPlatform::SayFormats() {
+  if (!verbose_ || formatsSaid_) return;
+  formatsSaid_ = true;
+  std::fprintf(stderr, "disklens: %s\n", kImageFormatsText);
+}
+
 // A DISKLENS_DISKS file that its signature names a container is read through
 // the container's library, a format we do not read is named and refused; false
 // (said on stderr) when the file is left out.
 bool PosixPlatform::OpenContainer(std::uint32_t index, const DiskSource& source, int fd,
                                   std::uint64_t fileSize, File& file) {
   const ImageKind kind = DetectFileKind(fd, fileSize);
-  if (verbose_ && kind != ImageKind::kRaw && !formatsSaid_) {
-    formatsSaid_ = true;
-    std::fprintf(stderr, "disklens: %s\n", kImageFormatsText);
-  }
+  if (kind != ImageKind::kRaw) SayFormats();
   if (kind == ImageKind::kRaw) {
     if (const ImageKind named = KindNamedBy(source.path); named != ImageKind::kRaw) {
       messages_.Note(index, source,
@@ -202,10 +207,7 @@ bool PosixPlatform::OpenSplitSet(std::uint32_t index, const DiskSource& source, 
     messages_.NotOpened(index, source, split.image.error.c_str());
     return false;
   }
-  if (verbose_ && !formatsSaid_) {
-    formatsSaid_ = true;
-    std::fprintf(stderr, "disklens: %s\n", kImageFormatsText);
-  }
+  SayFormats();
   file.dataSize = split.image.source->MediaSize();
   file.image = std::move(split.image.source);
   file.kind = ImageKind::kSplitRaw;

@@ -89,6 +89,7 @@ class PosixPlatform : public Platform {
   void SayNotOpened(std::uint32_t index, const DiskSource& source, int error);
   bool OpenContainer(std::uint32_t index, const DiskSource& source, int fd, std::uint64_t fileSize,
                      File& file);
+  void SayFormats();
   bool OpenOldFooterVhd(std::uint32_t index, const DiskSource& source, int fd,
                         std::uint64_t fileSize, File& file);
   bool OpenSplitSet(std::uint32_t index, const DiskSource& source, File& file);

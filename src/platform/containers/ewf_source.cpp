@@ -13,6 +13,7 @@
 #include "layout/ewf.h"
 #include "platform/containers/containers.h"
 #include "platform/containers/library_message.h"
+#include "platform/containers/parent_file.h"
 #include "platform/containers/shared_library.h"
 
 namespace disklens {
@@ -160,10 +161,8 @@ std::unique_ptr<ImageSource> OpenEwfSource(const std::string& path, std::string&
   std::vector<std::string> segments;
   for (int i = 0; i < count; ++i) {
     segments.emplace_back(names[i] != nullptr ? names[i] : "");
-    struct stat st {};
-    if (::stat(segments.back().c_str(), &st) != 0 ||
-        (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode))) {
-      error = "segment " + segments.back() + ": not a disk image or block device";
+    error = RefuseNonDiskFile("segment", segments.back());
+    if (!error.empty()) {
       ewf.libewf_glob_free(names, count, nullptr);
       return nullptr;
     }

@@ -1,11 +1,13 @@
 #include "platform/containers/parent_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
 
+#include "platform/disk_messages.h"
 #include "platform/posix_confinement.h"
 
 namespace disklens {
@@ -31,6 +33,17 @@ bool RefusedByConfinement(const std::string& path) {
 
 }  // namespace
 
+std::string RecordedFileName(const std::string& recorded) {
+  const std::size_t slash = recorded.find_last_of("/\\");
+  return slash == std::string::npos ? recorded : recorded.substr(slash + 1);
+}
+
+std::string RefuseNonDiskFile(const char* role, const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode))) return {};
+  return std::string(role) + " " + path + ": " + kNotADisk;
+}
+
 std::string FindParentFile(const std::string& childPath, const std::string& recorded) {
   if (recorded.empty()) return {};
   const std::filesystem::path dir = std::filesystem::path(childPath).parent_path();
@@ -39,10 +52,7 @@ std::string FindParentFile(const std::string& childPath, const std::string& reco
   if (IsFile(asNamed)) return asNamed.string();
   // A Windows path ("C:\VMs\base.vhdx") or one of another machine: its file
   // name beside the child.
-  std::string base = recorded;
-  if (const std::size_t slash = base.find_last_of("/\\"); slash != std::string::npos) {
-    base.erase(0, slash + 1);
-  }
+  const std::string base = RecordedFileName(recorded);
   if (base.empty()) return {};
   const std::filesystem::path beside = dir / base;
   return IsFile(beside) ? beside.string() : std::string();

@@ -16,6 +16,15 @@ inline constexpr int kMaxParentDepth = 16;
 // child; empty when neither exists.
 std::string FindParentFile(const std::string& childPath, const std::string& recorded);
 
+// The last component of a name a container records, "/" or "\\" separated
+// ("C:\\VMs\\base.vhdx" gives "base.vhdx"): the file looked for beside it.
+std::string RecordedFileName(const std::string& recorded);
+
+// "<role> <path>: not a disk image or block device" when `path` is anything
+// but a regular file or block device (a FIFO would make a library's open wait
+// for a writer), or is not there; empty when it may be opened.
+std::string RefuseNonDiskFile(const char* role, const std::string& path);
+
 // A name as a library hands it over, in a buffer of the size it gave: the
 // text up to its first NUL, or all of it when there is none.
 inline void CutAtNul(std::string& name) {

@@ -9,6 +9,7 @@
 
 #include "platform/containers/containers.h"
 #include "platform/containers/library_message.h"
+#include "platform/containers/parent_file.h"
 #include "platform/containers/shared_library.h"
 
 namespace disklens {
@@ -67,10 +68,6 @@ class SmrawSource : public ImageSource {
   std::uint64_t size_ = 0;
 };
 
-// A FIFO would make the library's open wait for a writer, a directory or a
-// character device is no part of a disk.
-bool IsDiskFile(const struct stat& st) { return S_ISREG(st.st_mode) || S_ISBLK(st.st_mode); }
-
 // Beside the segments the library reads an information file, named after the
 // first segment without its last four characters ("x.001" gives
 // "x.raw.info"), when one is there.
@@ -94,11 +91,8 @@ std::unique_ptr<ImageSource> OpenSmrawSource(std::vector<std::string> segments,
     for (std::string& s : segments) s.insert(0, "./");
   }
   for (std::size_t i = 0; i < segments.size(); ++i) {
-    struct stat st {};
-    if (::stat(segments[i].c_str(), &st) != 0 || !IsDiskFile(st)) {
-      error = "segment " + segments[i] + ": not a disk image or block device";
-      return nullptr;
-    }
+    error = RefuseNonDiskFile("segment", segments[i]);
+    if (!error.empty()) return nullptr;
     if (i != 0) besides.push_back({"segment", segments[i]});
   }
   if (const std::string info = InformationFile(segments[0]); !info.empty()) {

@@ -135,10 +135,7 @@ std::string ExtentName(libvmdk_handle_t* handle, int index) {
 // would make the run wait for a writer, a character device read no disk.
 std::string ExtentFile(const std::string& descriptor, const std::string& recorded,
                        std::string& error) {
-  std::string base = recorded;
-  if (const std::size_t slash = base.find_last_of("/\\"); slash != std::string::npos) {
-    base.erase(0, slash + 1);
-  }
+  const std::string base = RecordedFileName(recorded);
   const std::filesystem::path folder = std::filesystem::path(descriptor).parent_path();
   const std::string place = (folder.empty() ? std::filesystem::path(base) : folder / base).string();
   struct stat st {};
@@ -147,10 +144,7 @@ std::string ExtentFile(const std::string& descriptor, const std::string& recorde
     error = "extent \"" + recorded + "\" not found beside the descriptor";
     return {};
   }
-  if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode)) {
-    error = "extent " + place + ": not a disk image or block device";
-    return {};
-  }
+  if (error = RefuseNonDiskFile("extent", place); !error.empty()) return {};
   if (::stat(descriptor.c_str(), &self) == 0 && self.st_dev == st.st_dev &&
       self.st_ino == st.st_ino) {
     error = "extent " + place + ": the descriptor itself";
