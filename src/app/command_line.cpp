@@ -16,6 +16,7 @@ const char kUsage[] =
     "\n"
     "  /all           widen the extended-chain walks (any letter case)\n"
     "      --json     the same facts as one JSON document (docs/disklens.schema.json)\n"
+    "      --check    after each disk's report, what is wrong with it (CHECKS)\n"
     "  -v, --verbose  name on stderr the file behind each disk number\n"
     "  -h, --help, /? show this help\n"
     "      --version  show the version\n"
@@ -27,7 +28,8 @@ const char kUsage[] =
     "disks, entry N being HDN:\n"
     "  DISKLENS_DISKS=disk0.img::big4k.img@4096 disklens /all\n"
     "At most 32 disks are reported (HD0 to HD31); the others are named on stderr.\n"
-    "Exit status 1 when a DISK named here does not open.\n"
+    "Exit status 1 when a DISK named here does not open. With --check: 0 when no\n"
+    "finding is a warning or an error, 2 when the worst is a warning, 3 an error.\n"
     "\n"
     "The manual: man disklens.\n";
 
@@ -58,6 +60,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       line.version = true;
     } else if (std::strcmp(arg, "--json") == 0) {
       line.json = true;
+    } else if (std::strcmp(arg, "--check") == 0) {
+      line.check = true;
     } else if (std::strcmp(arg, "--verbose") == 0 || std::strcmp(arg, "-v") == 0) {
       line.verbose = true;
     } else if (EqualsIgnoringCase(arg, "/all")) {

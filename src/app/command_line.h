@@ -12,6 +12,7 @@ struct CommandLine {
   bool version = false;  // --version
   bool verbose = false;  // --verbose, -v
   bool json = false;     // --json
+  bool check = false;    // --check
   bool all = false;      // /all (any case), once, and no argument ignored
   bool allNotApplied = false;        // /all given twice, or beside an ignored argument
   std::vector<std::string> ignored;  // unknown options ("-x", "--extra"), in order

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "check/check_text.h"
 #include "disk/session.h"
 #include "json/disk_json.h"
 #include "json/json_document.h"
@@ -60,26 +61,53 @@ void ClosePass(ReportState& state) {
   state.disk = nullptr;
 }
 
+// The worst finding of the run so far, under --check.
+void KeepWorst(std::optional<Severity>& worst, std::optional<Severity> disk) {
+  if (disk && (!worst || *disk > *worst)) worst = disk;
+}
+
+// The exit status --check gives a run whose report was written whole.
+int CheckStatus(std::optional<Severity> worst) {
+  if (!worst || *worst == Severity::kNote) return 0;
+  return *worst == Severity::kWarning ? 2 : 3;
+}
+
 }  // namespace
 
 // The disk's object of the --json document; false when the disk is absent.
-bool ReportDiskJson(ReportState& state, std::uint32_t index, bool first) {
+bool ReportDiskJson(ReportState& state, std::uint32_t index, bool first, bool check,
+                    std::optional<Severity>& worst) {
   if (!OpenPass(state, index)) return false;
   // Kept from disk to disk, so that its room is made once.
   static std::string text;
   text.clear();
   JsonWriter json(text);
-  WriteDiskJson(json, state, index);
+  KeepWorst(worst, WriteDiskJson(json, state, index, check));
   WriteJsonDisk(text, first);
   ClosePass(state);
   return true;
 }
 
+bool ReportDiskJson(ReportState& state, std::uint32_t index, bool first) {
+  std::optional<Severity> worst;
+  return ReportDiskJson(state, index, first, false, worst);
+}
+
 bool IsAllOption(int argc, const char* const* argv) { return ParseCommandLine(argc, argv).all; }
 
 void ReportDisk(ReportState& state, std::uint32_t index) {
+  std::optional<Severity> worst;
+  ReportDisk(state, index, false, worst);
+}
+
+void ReportDisk(ReportState& state, std::uint32_t index, bool check,
+                std::optional<Severity>& worst) {
   if (!OpenPass(state, index)) return;
-  PrintDiskReport(state);
+  if (check) {
+    KeepWorst(worst, PrintCheckedDiskReport(state));
+  } else {
+    PrintDiskReport(state);
+  }
   ClosePass(state);
 }
 
@@ -127,17 +155,18 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now) {
   }
   // VirtualAlloc's memory comes zeroed (see platform.h): the WorkBuffer starts as all zeros.
   StartDiskAccess(1);
+  std::optional<Severity> worst;
   if (line.json) {
     BeginJsonDocument(now);
     bool first = true;
     for (std::uint32_t index = 0; index < kDiskCount && ReportWriteError() == 0; ++index) {
-      if (ReportDiskJson(state, index, first)) first = false;
+      if (ReportDiskJson(state, index, first, line.check, worst)) first = false;
     }
     EndJsonDocument();
   } else {
     PrintBanner(now);
     for (std::uint32_t index = 0; index < kDiskCount && ReportWriteError() == 0; ++index) {
-      ReportDisk(state, index);
+      ReportDisk(state, index, line.check, worst);
     }
   }
   os.ExplainUnopenedDisks();
@@ -151,7 +180,8 @@ int RunProgram(int argc, const char* const* argv, const std::tm* now) {
   // Disks asked for by name that are not in the report fail the run, after
   // the whole of it; those of DISKLENS_DISKS and the system's never have.
   const bool operandMissing = os.OperandNotOpened() || (!line.operands.empty() && !leftOut.empty());
-  return operandMissing ? 1 : 0;
+  if (operandMissing) return 1;
+  return line.check ? CheckStatus(worst) : 0;
 }
 
 }  // namespace disklens

@@ -32,6 +32,9 @@ void PrintHeader(const ReportState& state, const GptHeaderRecord& h) {
         static_cast<unsigned long long>(h.firstUsableLba),
         static_cast<unsigned long long>(h.lastUsableLba));
   Print("%s", kSingleRule);
+}
+
+void PrintColumnHeads() {
   Print(
       "\n  Num            Name                Attr            Start            End        "
       "             GUID Type                                 GUID");
@@ -81,8 +84,13 @@ GptRecord WalkGpt(ReportState& state, const GptView& view) {
 void PrintGptReport(const ReportState& state, const GptRecord& gpt) {
   if (!gpt.found) return;
   PrintHeader(state, gpt.header);
-  for (const GptEntryRecord& entry : gpt.entries) PrintEntry(entry);
+  PrintGptEntryTable(gpt);
   Print("%s", kDoubleRule);
+}
+
+void PrintGptEntryTable(const GptRecord& gpt) {
+  PrintColumnHeads();
+  for (const GptEntryRecord& entry : gpt.entries) PrintEntry(entry);
 }
 
 }  // namespace disklens

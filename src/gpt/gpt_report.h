@@ -15,4 +15,7 @@ GptRecord WalkGpt(ReportState& state, const GptView& view);
 // Prints nothing when `gpt` was not found.
 void PrintGptReport(const ReportState& state, const GptRecord& gpt);
 
+// The column heads and one row per used entry, as the GPT section prints them.
+void PrintGptEntryTable(const GptRecord& gpt);
+
 }  // namespace disklens

@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "check/disk_check.h"
 #include "json/boot_row_json.h"
+#include "json/check_json.h"
 #include "json/embr_json.h"
 #include "json/gpt_json.h"
 #include "json/mbr_json.h"
@@ -60,7 +62,8 @@ class JsonSink final : public DiskRecordSink {
 
 }  // namespace
 
-void WriteDiskJson(JsonWriter& json, ReportState& state, std::uint32_t index) {
+std::optional<Severity> WriteDiskJson(JsonWriter& json, ReportState& state, std::uint32_t index,
+                                      bool check) {
   json.BeginObject();
   json.Number("number", state.diskNumber);
   json.Text("name", "HD" + std::to_string(index));
@@ -72,8 +75,16 @@ void WriteDiskJson(JsonWriter& json, ReportState& state, std::uint32_t index) {
   }
   json.Number("sector_size", state.disk->sectorSize);
   JsonSink sink(json);
-  ReadDiskRecords(state, sink);
+  std::optional<Severity> worst;
+  if (check) {
+    const DiskCheck result = CheckDisk(state, sink);
+    WriteCheckJson(json, result);
+    worst = WorstSeverity(result.findings);
+  } else {
+    ReadDiskRecords(state, sink);
+  }
   json.EndObject();
+  return worst;
 }
 
 }  // namespace disklens

@@ -21,6 +21,8 @@ void BeginJsonDocument(const std::tm* now) {
   std::string head;
   JsonWriter json(head);
   json.BeginObject();
+  // Goes up whenever a member is added; no member ever changes its type.
+  json.Number("schema_version", kJsonSchemaVersion);
   json.Text("program", "disklens");
   json.Text("version", kVersion);
   if (now == nullptr) {

@@ -6,6 +6,9 @@
 
 namespace disklens {
 
+// The document's "schema_version": 1 added it with --check's members.
+inline constexpr unsigned kJsonSchemaVersion = 1;
+
 // `now` is the run's local time, null when unknown.
 void BeginJsonDocument(const std::tm* now);
 // One object of "disks", as JsonWriter wrote it; `first` for the first disk

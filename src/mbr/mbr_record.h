@@ -18,6 +18,7 @@ struct MbrRecord {
   DriveGeometry drive;
   std::size_t bytesRead = 0;  // of sector 0, into the WorkBuffer; 0 when the read failed
   std::uint32_t diskSignature = 0;
+  std::uint16_t bootSignature = 0;  // the u16 at offset 510: 0xAA55 where 0x55 0xAA is stored
   std::array<MbrPartitionEntry, 4> entries{};
 };
 

@@ -15,6 +15,7 @@ MbrRecord ReadMbr(ReportState& state) {
   if (mbr.bytesRead == 0) return mbr;
   const ByteView sector0{state.workBuffer, mbr.bytesRead};
   mbr.diskSignature = sector0.U32(kDiskSignatureOffset);
+  mbr.bootSignature = sector0.U16(kBootSignatureOffset);
   for (int i = 0; i < 4; ++i) mbr.entries[static_cast<std::size_t>(i)] = ReadPartitionEntry(sector0, i);
   return mbr;
 }

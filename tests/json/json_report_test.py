@@ -209,16 +209,41 @@ def json_row(entry):
             entry["relative_lba"], entry["sector_count"]]
 
 
+CHECKS_HEAD = re.compile(r"^ +CHECKS \(HD(\d+)\)$")
+FINDING = re.compile(r"^(error|warning|note) +([a-z0-9]+\.[a-z0-9-]+)(?: LBA (\d+))?")
+
+
+def text_findings(text):
+    """The (severity, id, lba) of each CHECKS line, keyed by "HDn"."""
+    found, lines = {}, None
+    for line in text.splitlines():
+        h = CHECKS_HEAD.match(line)
+        if h:
+            lines = found.setdefault("HD" + h.group(1), [])
+        elif lines is not None and line.startswith("=" * 79):
+            lines = None
+        elif lines is not None:
+            m = FINDING.match(line)
+            if m:
+                lines.append([m.group(1), m.group(2), int(m.group(3)) if m.group(3) else None])
+    return found
+
+
 def check(name, program, disks, args, validator):
     env = dict(os.environ, DISKLENS_DISKS=":".join(disks))
-    text = subprocess.run([program, *args], env=env, stdin=subprocess.DEVNULL,
-                          capture_output=True, check=True).stdout.decode("latin-1")
+    # --check exits 2 or 3 for what it found; the text and the document must agree.
+    plain = subprocess.run([program, *args], env=env, stdin=subprocess.DEVNULL,
+                           capture_output=True)
+    text = plain.stdout.decode("latin-1")
     run = subprocess.run([program, "--json", *args], env=env, stdin=subprocess.DEVNULL,
                          capture_output=True)
     raw = run.stdout
     problems = []
-    if run.returncode != 0:
-        problems.append("--json exited %d" % run.returncode)
+    allowed = (0, 2, 3) if "--check" in args else (0,)
+    if plain.returncode not in allowed:
+        problems.append("the text run exited %d" % plain.returncode)
+    if run.returncode != plain.returncode:
+        problems.append("--json exited %d, the text run %d" % (run.returncode, plain.returncode))
     if not raw.endswith(b"\n"):
         problems.append("the document does not end with a line feed")
     doc = json.loads(raw.decode("utf-8"))
@@ -286,6 +311,15 @@ def check(name, program, disks, args, validator):
         if json_embr(disk["embr"]) != embr_text.get(hd):
             problems.append("%s: EMBR %s, text %s" % (hd, json_embr(disk["embr"]),
                                                      embr_text.get(hd)))
+    if "--check" in args:
+        findings = text_findings(text)
+        for disk in doc["disks"]:
+            got_findings = [[f["severity"], f["id"], f["lba"]] for f in disk.get("findings", [])]
+            if got_findings != findings.get(disk["name"], []):
+                problems.append("%s: findings %s, text %s" % (disk["name"], got_findings,
+                                                              findings.get(disk["name"])))
+            if "findings" not in disk or "gpt_backup" not in disk:
+                problems.append("%s: no findings or gpt_backup member" % disk["name"])
     for p in problems:
         print("%s: %s" % (name, p))
     print("%s: %d disks, %d checked against the text%s" %
@@ -320,7 +354,7 @@ def main():
     with open(os.path.join(hostile_dir, "list.txt"), encoding="ascii") as f:
         hostile = [os.path.join(hostile_dir, line.strip()) for line in f if line.strip()]
     ok = True
-    for args in ([], ["/all"]):
+    for args in ([], ["/all"], ["--check"], ["--check", "/all"]):
         for start in range(0, len(hostile), 32):
             ok &= check("hostile corpus %d %s" % (start // 32, args), a.program,
                         hostile[start:start + 32], args, validator)

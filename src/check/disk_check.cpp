@@ -1,0 +1,75 @@
+#include "check/disk_check.h"
+
+#include <utility>
+
+#include "check/align_checks.h"
+#include "check/boot_checks.h"
+#include "check/gpt_checks.h"
+#include "check/mbr_checks.h"
+#include "check/partition_origin.h"
+
+namespace disklens {
+
+namespace {
+
+// Hands every record on to the report first, so that the report reads as it
+// does without --check, then keeps what the later checks need. A boot row is
+// checked at once: its views into the WorkBuffer last only this call.
+class CheckSink final : public DiskRecordSink {
+ public:
+  CheckSink(ReportState& state, DiskRecordSink& report) : state_(state), report_(report) {}
+
+  void Mbr(const MbrRecord& mbr, const MbrChains& chains) override {
+    report_.Mbr(mbr, chains);
+    mbr_ = mbr;
+    chains_ = chains;
+  }
+  void Embr(const EmbrRecord& embr) override { report_.Embr(embr); }
+  void Gpt(const GptRecord& gpt) override {
+    report_.Gpt(gpt);
+    gpt_ = gpt;
+  }
+  void BeginBootRows(std::uint32_t count) override { report_.BeginBootRows(count); }
+  void BootRow(const BootRowRecord& row) override {
+    report_.BootRow(row);
+    const PartitionOrigin origin = FindPartitionOrigin(row.row, mbr_, chains_, gpt_);
+    CheckBootRow(state_, row, origin, Facts(), bootFindings_);
+  }
+  void EndBootRows() override { report_.EndBootRows(); }
+
+  DiskFacts Facts() const {
+    DiskFacts facts;
+    facts.sectorSize = state_.disk != nullptr ? state_.disk->sectorSize : 0;
+    facts.sectorCount = mbr_.drive.totalSectors;
+    return facts;
+  }
+
+  // The checks of the whole disk, in the order of its layers; the boot rows' last.
+  DiskCheck Finish() {
+    DiskCheck check;
+    const DiskFacts facts = Facts();
+    if (mbr_.bytesRead != 0) CheckMbrLayer(mbr_, chains_, facts, check.findings);
+    CheckGptLayer(state_, mbr_, gpt_, facts, check);
+    CheckAlignment(mbr_, chains_, check.listBackup ? check.backup : gpt_, facts, check.findings);
+    for (Finding& f : bootFindings_) check.findings.push_back(std::move(f));
+    return check;
+  }
+
+ private:
+  ReportState& state_;
+  DiskRecordSink& report_;
+  MbrRecord mbr_;
+  MbrChains chains_;
+  GptRecord gpt_;
+  Findings bootFindings_;
+};
+
+}  // namespace
+
+DiskCheck CheckDisk(ReportState& state, DiskRecordSink& report) {
+  CheckSink sink(state, report);
+  ReadDiskRecords(state, sink);
+  return sink.Finish();
+}
+
+}  // namespace disklens

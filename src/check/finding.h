@@ -1,0 +1,44 @@
+// One thing found wrong (or worth knowing) about a disk by --check, and what
+// the checks know of the disk beside the records of its pass.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace disklens {
+
+// In rising order, so that the worst of a list is its maximum.
+enum class Severity { kNote, kWarning, kError };
+
+// "note", "warning" or "error": the JSON's values and the text's first word.
+const char* SeverityName(Severity severity);
+
+struct Finding {
+  std::string id;  // stable: scripts and the manual page know it
+  Severity severity = Severity::kNote;
+  std::optional<std::uint64_t> lba;         // none where no single sector is meant
+  std::optional<std::uint32_t> byteOffset;  // within the sector at `lba`, where it helps
+  std::string message;                      // what is wrong, in one sentence, no final stop
+  std::string expected;                     // empty where nothing in particular was expected
+  std::string found;
+  std::string hint;  // what to do, naming the peer command that repairs it; may be empty
+};
+
+using Findings = std::vector<Finding>;
+
+// The worst severity of the list; none for an empty list.
+std::optional<Severity> WorstSeverity(const Findings& findings);
+
+// What the checks know of the disk beside the records.
+struct DiskFacts {
+  std::uint32_t sectorSize = 0;
+  std::uint64_t sectorCount = 0;         // 0: not known, and no check needs it
+  std::uint32_t physicalSectorSize = 0;  // 0: the platform does not say
+};
+
+// The last LBA of the disk; only meaningful when sectorCount is not 0.
+inline std::uint64_t LastLba(const DiskFacts& facts) { return facts.sectorCount - 1; }
+
+}  // namespace disklens
