@@ -3,7 +3,7 @@
 // quarter of a millisecond, several percent of a whole run. The filter lets
 // every call through except those below, which fail with EPERM (ENOSYS for the
 // two whose arguments it can't see, so that the C library falls back on the
-// older call it can check), and ioctl lets only four requests through.
+// older call it can check), and ioctl lets only five requests through.
 //   make_syscall_filter OUT.h [--sanitizer]
 // With --sanitizer (the ASan builds), ptrace and clone of a thread-like task
 // stay allowed (LeakSanitizer stops the program's threads through them at
@@ -39,9 +39,9 @@ constexpr std::uint32_t kPidMark = 0x7EADBEEF;
 constexpr std::uint32_t kIoctlMark = 0x10C7;
 
 // The only ioctl requests that get through: the platform layer's block-device
-// queries (sector size, size, geometry) and the C library's terminal test
-// (isatty).
-const std::uint32_t kAllowedIoctls[] = {TCGETS, BLKSSZGET,
+// queries (logical and physical sector size, size, geometry) and the C
+// library's terminal test (isatty).
+const std::uint32_t kAllowedIoctls[] = {TCGETS, BLKSSZGET, BLKPBSZGET,
                                         static_cast<std::uint32_t>(BLKGETSIZE64), HDIO_GETGEO};
 
 // The kernel reads the request as an unsigned int: the low half of the

@@ -41,6 +41,7 @@ class CheckSink final : public DiskRecordSink {
     DiskFacts facts;
     facts.sectorSize = state_.disk != nullptr ? state_.disk->sectorSize : 0;
     facts.sectorCount = mbr_.drive.totalSectors;
+    facts.physicalSectorSize = PhysicalSectorSize(state_.disk);
     return facts;
   }
 

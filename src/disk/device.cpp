@@ -76,6 +76,11 @@ DiskDevice* OpenDiskDevice(std::uint32_t diskIndex, std::uint8_t kind, std::uint
   return device;
 }
 
+std::uint32_t PhysicalSectorSize(const DiskDevice* device) {
+  if (device == nullptr || device->handle == 0 || device->handle == kInvalidHandle) return 0;
+  return CurrentPlatform().PhysicalSectorSize(device->handle);
+}
+
 std::int32_t CloseDiskDevice(DiskDevice* device) {
   if (device == nullptr) return 1;
   Platform& os = CurrentPlatform();

@@ -48,6 +48,10 @@ std::int32_t CloseDiskDevice(DiskDevice* device);
 std::int32_t ServeDiskRequest(DiskDevice* device, std::uint32_t request, std::uint32_t* lbaPair,
                               std::uint32_t size, void* buffer, std::uint32_t count);
 
+// The physical sector size the platform reports for the device; 0 when it
+// does not say (image files, Windows) or for a null device.
+std::uint32_t PhysicalSectorSize(const DiskDevice* device);
+
 // The BIOS number of a device: 0x80 + its index, modulo 256.
 inline std::uint32_t BiosNumber(const DiskDevice& device) {
   return (0x80u + device.diskIndex) & 0xFFu;

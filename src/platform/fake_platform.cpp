@@ -250,6 +250,14 @@ bool FakePlatform::WriteFile(Handle handle, const void* buffer, std::uint32_t by
 
 std::uint32_t FakePlatform::GetLastError() { return lastError_; }
 
+// Not logged: the call logs of the report's own tests stay as they are.
+std::uint32_t FakePlatform::PhysicalSectorSize(Handle handle) {
+  const auto it = files_.find(handle);
+  if (it == files_.end()) return 0;
+  const auto disk = disks.find(it->second.index);
+  return disk != disks.end() ? disk->second.physicalSectorSize : 0;
+}
+
 bool FakePlatform::DeviceIoControl(Handle handle, std::uint32_t code, const void* /*in*/,
                                    std::uint32_t /*inSize*/, void* out, std::uint32_t outSize,
                                    std::uint32_t* returned) {

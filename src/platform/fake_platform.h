@@ -26,6 +26,7 @@ struct FakeDisk {
   std::vector<std::uint8_t> geometryExReply;
   // When set, the reply of the plain geometry request, as it stands.
   std::vector<std::uint8_t> geometryReply;
+  std::uint32_t physicalSectorSize = 0;  // what PhysicalSectorSize answers; 0: unknown
 };
 
 struct FakeCall {
@@ -92,6 +93,7 @@ class FakePlatform : public Platform {
   bool WriteFile(Handle handle, const void* buffer, std::uint32_t bytes,
                  std::uint32_t* done) override;
   std::uint32_t GetLastError() override;
+  std::uint32_t PhysicalSectorSize(Handle handle) override;
   bool DeviceIoControl(Handle handle, std::uint32_t code, const void* in, std::uint32_t inSize,
                        void* out, std::uint32_t outSize, std::uint32_t* returned) override;
   std::int32_t WideCharToMultiByte(std::uint32_t codePage, const std::uint16_t* src,

@@ -131,6 +131,9 @@ class Platform {
   virtual bool DeviceIoControl(Handle handle, std::uint32_t code, const void* in,
                                std::uint32_t inSize, void* out, std::uint32_t outSize,
                                std::uint32_t* returned) = 0;
+  // The physical sector size of the open disk `handle` in bytes; 0 when this
+  // back end or the disk does not say (image files never do).
+  virtual std::uint32_t PhysicalSectorSize(Handle /*handle*/) { return 0; }
 
   // UTF-16 to the console's narrow encoding; the number of bytes written, 0 on failure.
   virtual std::int32_t WideCharToMultiByte(std::uint32_t codePage, const std::uint16_t* src,

@@ -553,6 +553,15 @@ bool PosixPlatform::WriteFile(Handle handle, const void* buffer, std::uint32_t b
 
 std::uint32_t PosixPlatform::GetLastError() { return t_lastError; }
 
+// Only a block device knows its physical sectors; an image file has none.
+std::uint32_t PosixPlatform::PhysicalSectorSize(Handle handle) {
+  const auto it = files_.find(handle);
+  if (it == files_.end() || !it->second.blockDevice || it->second.kind != ImageKind::kRaw) return 0;
+  unsigned int physical = 0;
+  if (::ioctl(it->second.fd, BLKPBSZGET, &physical) != 0) return 0;
+  return physical;
+}
+
 bool PosixPlatform::DeviceIoControl(Handle handle, std::uint32_t code, const void* /*in*/,
                                     std::uint32_t /*inSize*/, void* out, std::uint32_t outSize,
                                     std::uint32_t* returned) {

@@ -55,6 +55,7 @@ class PosixPlatform : public Platform {
   bool WriteFile(Handle handle, const void* buffer, std::uint32_t bytes,
                  std::uint32_t* done) override;
   std::uint32_t GetLastError() override;
+  std::uint32_t PhysicalSectorSize(Handle handle) override;
   bool DeviceIoControl(Handle handle, std::uint32_t code, const void* in, std::uint32_t inSize,
                        void* out, std::uint32_t outSize, std::uint32_t* returned) override;
   std::int32_t WideCharToMultiByte(std::uint32_t codePage, const std::uint16_t* src,
