@@ -1,8 +1,95 @@
 #include "check/align_checks.h"
 
+#include <set>
+#include <string>
+
+#include "mbr/partition_types.h"
+
 namespace disklens {
 
-void CheckAlignment(const MbrRecord&, const MbrChains&, const GptRecord&, const DiskFacts&,
-                    Findings&) {}
+namespace {
+
+constexpr std::uint64_t kMiB = 1024 * 1024;
+
+// One partition as the alignment checks see it; `relativeStart` is the
+// start its own table stores (an EBR's counts from the EBR).
+struct Span {
+  std::string name;
+  std::uint64_t first = 0;
+  std::uint64_t sectors = 0;
+  std::uint64_t relativeStart = 0;
+  bool mbrStyle = false;
+  bool logical = false;
+};
+
+std::string N(std::uint64_t value) { return std::to_string(value); }
+
+void CheckSpan(const Span& s, const DiskFacts& facts, Findings& out) {
+  if (s.sectors == 0) return;
+  const std::uint64_t end = s.first + s.sectors;  // the sector after the last
+  // Start and end on the physical sectors, where the platform names larger ones.
+  if (facts.physicalSectorSize > facts.sectorSize && facts.sectorSize != 0 &&
+      facts.physicalSectorSize % facts.sectorSize == 0) {
+    const std::uint64_t per = facts.physicalSectorSize / facts.sectorSize;
+    if (s.first % per != 0 || end % per != 0) {
+      out.push_back({"align.physical", Severity::kWarning, s.first, {},
+                     s.name + " (LBAs " + N(s.first) + " to " + N(end - 1) + ") " +
+                         (s.first % per != 0 ? "starts" : "ends") + " inside a " +
+                         N(facts.physicalSectorSize) + "-byte physical sector",
+                     "multiples of " + N(per) + " sectors",
+                     s.first % per != 0 ? "start " + N(s.first) : "end " + N(end),
+                     "every write there costs the drive a read first; recreate the partition on "
+                     "a 1 MiB boundary (fdisk, gdisk and parted do by default)"});
+    }
+  }
+  // A start on 1 MiB, as partitioners have placed it since Windows Vista. The
+  // classic CHS layout put a partition 63 sectors after its table: that is
+  // its own convention, not a fault worth a note. A logical partition follows
+  // its EBR by whatever gap the partitioner chose, so only its EBR's place
+  // could be on 1 MiB: it gets no note.
+  if (facts.sectorSize == 0 || kMiB % facts.sectorSize != 0 || s.logical) return;
+  if (s.mbrStyle && s.relativeStart == 63) return;
+  const std::uint64_t perMiB = kMiB / facts.sectorSize;
+  if (s.first % perMiB != 0) {
+    out.push_back({"align.mib", Severity::kNote, s.first, {},
+                   s.name + " starts at LBA " + N(s.first) + ", not on a 1 MiB boundary",
+                   "a multiple of " + N(perMiB), N(s.first), ""});
+  }
+}
+
+}  // namespace
+
+void CheckAlignment(const MbrRecord& mbr, const MbrChains& chains, const GptRecord& gpt,
+                    const DiskFacts& facts, Findings& out) {
+  std::set<std::uint64_t> seen;  // a partition that two tables describe is checked once
+  auto check = [&](const Span& s) {
+    if (s.sectors != 0 && seen.insert(s.first).second) CheckSpan(s, facts, out);
+  };
+  if (gpt.found) {
+    for (const GptEntryRecord& e : gpt.entries) {
+      if (e.lastLba < e.firstLba) continue;  // gpt.range names it
+      const std::string name =
+          "GPT entry " + N(std::uint64_t{e.index} + 1) + " (Num " + N(e.index) + ")";
+      check({name, e.firstLba, e.lastLba - e.firstLba + 1, e.firstLba, false});
+    }
+  }
+  if (mbr.bytesRead == 0) return;
+  for (std::size_t i = 0; i < mbr.entries.size(); ++i) {
+    const MbrPartitionEntry& e = mbr.entries[i];
+    // The 0xEE entry covers the GPT itself, from LBA 1; a container is no partition.
+    if (e.type == 0 || e.type == 0xEE || IsMbrExtendedType(e.type)) continue;
+    check({"MBR entry " + N(i + 1), e.startLba, e.sectorCount, e.startLba, true});
+  }
+  for (const auto& chain : chains) {
+    if (!chain) continue;
+    for (const EbrRecord& ebr : chain->ebrs) {
+      for (const MbrPartitionEntry& e : ebr.entries) {
+        if (e.type == 0 || IsMbrExtendedType(e.type)) continue;
+        check({"the logical partition of the EBR at LBA " + N(ebr.lba), ebr.lba + e.startLba,
+               e.sectorCount, e.startLba, true, true});
+      }
+    }
+  }
+}
 
 }  // namespace disklens

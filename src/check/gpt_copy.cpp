@@ -1,0 +1,186 @@
+#include "check/gpt_copy.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "disk/transfer.h"
+#include "gpt/crc32.h"
+
+namespace disklens {
+
+namespace {
+
+std::string Hex32(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", value);
+  return text;
+}
+
+std::string Number(std::uint64_t value) { return std::to_string(value); }
+
+// The signature's 8 bytes as text, a byte that is no printable ASCII as '.'.
+std::string SignatureText(ByteView header) {
+  std::string text;
+  for (std::size_t i = 0; i < 8; ++i) {
+    const std::uint8_t c = header.U8(kGptSignature + i);
+    text.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '.');
+  }
+  return "\"" + text + "\"";
+}
+
+GptCopyFault Fail(const char* check, std::size_t offset, std::string expected, std::string found) {
+  return {check, static_cast<std::uint32_t>(offset), std::move(expected), std::move(found)};
+}
+
+// The CRC-32 of the header's `size` bytes with its own CRC field as zeros.
+std::uint32_t HeaderCrc(ByteView header, std::uint32_t size) {
+  std::vector<std::uint8_t> copy(header.data, header.data + size);
+  std::memset(copy.data() + kGptHeaderCrc, 0, 4);
+  return Crc32Update(0, copy.data(), size);
+}
+
+std::uint64_t ArrayBytes(ByteView header) {
+  return static_cast<std::uint64_t>(header.U32(kGptEntryCount)) * header.U32(kGptEntrySize);
+}
+
+std::uint64_t ArraySectors(ByteView header, std::uint32_t sectorSize) {
+  return (ArrayBytes(header) + sectorSize - 1) / sectorSize;
+}
+
+bool ReadAt(DiskDevice* disk, std::uint64_t lba, std::uint8_t* buffer, std::uint32_t sectors) {
+  return ReadSectors(static_cast<std::uint32_t>(lba), static_cast<std::uint32_t>(lba >> 32), buffer,
+                     sectors, disk) != 0;
+}
+
+}  // namespace
+
+ByteView GptCopy::Header() const {
+  return ByteView{bytes.data(), headerRead ? std::min<std::size_t>(sectorSize, bytes.size()) : 0};
+}
+
+ByteView GptCopy::Array() const {
+  if (bytes.size() <= sectorSize) return {};
+  const std::uint64_t claimed = ArrayBytes(Header());
+  const std::size_t held = bytes.size() - sectorSize;
+  return ByteView{bytes.data() + sectorSize, claimed < held ? static_cast<std::size_t>(claimed) : held};
+}
+
+GptCopyFault CheckGptCopyHeader(ByteView h, std::uint64_t lba, std::uint32_t sectorSize) {
+  // The signature is "EFI PART".
+  if (!h.Matches(kGptSignature, "EFI PART", 8)) {
+    return Fail("signature", kGptSignature, "\"EFI PART\"", SignatureText(h));
+  }
+  // The revision is 1.0; no other was ever defined.
+  if (h.U32(kGptRevision) != kGptRevision100) {
+    return Fail("revision", kGptRevision, Hex32(kGptRevision100), Hex32(h.U32(kGptRevision)));
+  }
+  // HeaderSize covers at least the fields and at most the sector read.
+  const std::uint32_t size = h.U32(kGptHeaderSize);
+  if (size < kGptHeaderFieldBytes || size > sectorSize || !h.Has(0, size)) {
+    return Fail("header size", kGptHeaderSize, "92 to " + Number(sectorSize), Number(size));
+  }
+  // The header's CRC-32, taken with its own field as zeros.
+  const std::uint32_t crc = HeaderCrc(h, size);
+  if (crc != h.U32(kGptHeaderCrc)) {
+    return Fail("header CRC-32", kGptHeaderCrc, Hex32(crc), Hex32(h.U32(kGptHeaderCrc)));
+  }
+  // MyLBA is the sector the header was read from.
+  if (h.U64(kGptMyLba) != lba) {
+    return Fail("MyLBA", kGptMyLba, Number(lba), Number(h.U64(kGptMyLba)));
+  }
+  // FirstUsableLBA is not past LastUsableLBA.
+  const std::uint64_t first = h.U64(kGptFirstUsableLba);
+  const std::uint64_t last = h.U64(kGptLastUsableLba);
+  if (first > last) {
+    return Fail("FirstUsableLBA/LastUsableLBA order", kGptFirstUsableLba, "at most " + Number(last),
+                Number(first));
+  }
+  // The header lies outside the usable area.
+  if (lba >= first && lba <= last) {
+    return Fail("header outside the usable area", kGptMyLba,
+                "below " + Number(first) + " or above " + Number(last), Number(lba));
+  }
+  // An entry holds at least the 128 bytes of its fields, in whole 8-byte units.
+  const std::uint32_t entrySize = h.U32(kGptEntrySize);
+  if (entrySize < kEntryReadBytes || entrySize % 8 != 0) {
+    return Fail("entry size", kGptEntrySize, "128 or a larger multiple of 8", Number(entrySize));
+  }
+  // At least one entry, and an array the check reads whole.
+  if (h.U32(kGptEntryCount) == 0) return Fail("entry count", kGptEntryCount, "at least 1", "0");
+  if (ArrayBytes(h) > kGptCheckArrayCap) {
+    return Fail("entry-array size", kGptEntryCount, "at most 4 MiB (all this check reads)",
+                Number(ArrayBytes(h)) + " bytes");
+  }
+  // The array lies beside the header, outside the usable area.
+  const std::uint64_t arrayLba = h.U64(kGptEntryLba);
+  const std::uint64_t arrayEnd = arrayLba + ArraySectors(h, sectorSize);  // no wrap: both < 2^64/2
+  const bool overHeader = lba >= arrayLba && lba < arrayEnd;
+  const bool overUsable = arrayLba <= last && arrayEnd > first;
+  if (arrayLba == 0 || arrayLba >= (std::uint64_t{1} << 62) || overHeader || overUsable) {
+    return Fail("entry-array location", kGptEntryLba,
+                "outside the header and LBAs " + Number(first) + " to " + Number(last),
+                Number(arrayLba));
+  }
+  return {};
+}
+
+bool IsValidGptHeader(ByteView header, std::uint64_t lba, std::uint32_t sectorSize) {
+  return CheckGptCopyHeader(header, lba, sectorSize).check == nullptr;
+}
+
+GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCount) {
+  GptCopy copy;
+  copy.lba = lba;
+  copy.sectorSize = disk != nullptr ? disk->sectorSize : 0;
+  const std::uint32_t ss = copy.sectorSize;
+  if (ss == 0 || (sectorCount != 0 && lba >= sectorCount)) {
+    copy.fault = Fail("header read", 0, "", "past the end of the disk");
+    return copy;
+  }
+  copy.bytes.resize(ss);
+  if (!ReadAt(disk, lba, copy.bytes.data(), 1)) {
+    copy.bytes.clear();
+    copy.fault = Fail("header read", 0, "", "the sector could not be read");
+    return copy;
+  }
+  copy.headerRead = true;
+  const ByteView h{copy.bytes.data(), ss};
+  copy.hasSignature = h.Matches(kGptSignature, "EFI PART", 8);
+  copy.fault = CheckGptCopyHeader(h, lba, ss);
+  const std::uint32_t size = h.U32(kGptHeaderSize);
+  copy.headerCrcOk = copy.hasSignature && size >= kGptHeaderFieldBytes && size <= ss &&
+                     HeaderCrc(h, size) == h.U32(kGptHeaderCrc);
+  if (copy.fault.check != nullptr) return copy;
+
+  // The array, whole, once the header says where and how large it is.
+  const std::uint64_t arrayLba = h.U64(kGptEntryLba);
+  const std::uint64_t sectors = ArraySectors(h, ss);
+  if (sectorCount != 0 && (arrayLba >= sectorCount || sectors > sectorCount - arrayLba)) {
+    copy.fault = Fail("entry-array location", kGptEntryLba,
+                      "inside the disk's " + Number(sectorCount) + " sectors",
+                      "LBAs " + Number(arrayLba) + " to " + Number(arrayLba + sectors - 1));
+    return copy;
+  }
+  copy.bytes.resize(ss + static_cast<std::size_t>(sectors) * ss);
+  if (!ReadAt(disk, arrayLba, copy.bytes.data() + ss, static_cast<std::uint32_t>(sectors))) {
+    copy.bytes.resize(ss);
+    copy.fault = Fail("entry-array read", kGptEntryLba, "",
+                      "LBAs " + Number(arrayLba) + " to " + Number(arrayLba + sectors - 1) +
+                          " could not be read");
+    return copy;
+  }
+  // The entry array's CRC-32, over count * size bytes.
+  const ByteView array = copy.Array();
+  const std::uint32_t crc = Crc32Update(0, array.data, static_cast<std::uint32_t>(array.size));
+  if (crc != h.U32(kGptEntryArrayCrc)) {
+    copy.fault = Fail("entry-array CRC-32", kGptEntryArrayCrc, Hex32(crc),
+                      Hex32(h.U32(kGptEntryArrayCrc)));
+    return copy;
+  }
+  const GptView view{copy.bytes.data(), static_cast<std::uint32_t>(copy.bytes.size()),
+                     copy.bytes.data(), copy.bytes.data() + ss, ss};
+  copy.record = DecodeGpt(view, lba);
+  return copy;
+}
+
+}  // namespace disklens
