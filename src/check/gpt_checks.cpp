@@ -96,7 +96,7 @@ void CompareCopies(const GptCopy& primary, const GptCopy& backup, Findings& out)
 
 }  // namespace
 
-void CheckGptLayer(ReportState& state, const MbrRecord& mbr, const GptRecord& reported,
+void CheckGptLayer(ReportState& state, const MbrRecord& mbr, const GptRecord& /*reported*/,
                    const DiskFacts& facts, DiskCheck& check) {
   DiskDevice* disk = state.disk;
   if (disk == nullptr || facts.sectorSize == 0 || facts.sectorCount == 1) return;
@@ -151,8 +151,8 @@ void CheckGptLayer(ReportState& state, const MbrRecord& mbr, const GptRecord& re
     out.push_back(CopyFinding(primary, true, backup.Intact()));
   }
   // An intact primary that the report's stricter read left out (a disk of
-  // fewer sectors than that read takes) is no fault of the disk: the CHECKS
-  // section lists its entries through the backup instead.
+  // fewer sectors than that read takes) is no fault of the disk: no finding,
+  // and the JSON's gpt_backup still carries the entries.
   // The primary points past the disk's end: the backup was cut off.
   if (cutShort) {
     out.push_back({"gpt.truncated", Severity::kError, 1, static_cast<std::uint32_t>(kGptAlternateLba),
@@ -186,7 +186,7 @@ void CheckGptLayer(ReportState& state, const MbrRecord& mbr, const GptRecord& re
 
   if (backup.Intact()) {
     check.backup = backup.record;
-    check.listBackup = !primary.Intact() || !reported.found;
+    check.listBackup = !primary.Intact();
   }
 }
 
