@@ -1,0 +1,31 @@
+// The sectors the boot-sector checks read beside the report's: into a buffer
+// of their own, never the WorkBuffer, whose views a boot row still holds.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "check/finding.h"
+#include "state/report_state.h"
+
+namespace disklens {
+
+// Where `length` bytes at `offset` from a partition's start lie on the disk:
+// the first LBA, the byte within it, and the sectors that cover them.
+struct DiskSpan {
+  std::uint64_t lba = 0;
+  std::uint32_t within = 0;
+  std::uint32_t sectors = 0;
+};
+
+// None when the span would pass what 64 bits hold or the disk's end (when
+// known), or the disk's sector size is not known.
+std::optional<DiskSpan> LocateInPartition(std::uint64_t partitionLba, std::uint64_t offset,
+                                          std::uint32_t length, const DiskFacts& facts);
+
+// The span's sectors, or none when the read failed.
+std::optional<std::vector<std::uint8_t>> ReadSpan(ReportState& state, const DiskSpan& span,
+                                                  const DiskFacts& facts);
+
+}  // namespace disklens
