@@ -68,7 +68,8 @@ inline std::vector<std::string> CheckedTextViolations(const std::string& plain,
   rest.remove_prefix(plain.size());
   if (plain.empty()) return v;  // the disk did not open: no section either
   // A blank line, the rule, the title (check_text.cpp).
-  const std::string head = std::string("\n") + kDoubleRule + "\n                                CHECKS (HD0)";
+  const std::string head =
+      std::string("\n") + kDoubleRule + "\n                                CHECKS (HD0)";
   if (rest.substr(0, head.size()) != head) {
     v.push_back("the CHECKS section does not start with its rule and title");
     return v;

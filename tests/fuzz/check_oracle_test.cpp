@@ -116,8 +116,9 @@ INSTANTIATE_TEST_SUITE_P(
                                   "\nnote    align.mib LBA 40 byte 0: starts off 1 MiB"),
                  Severity::kWarning, ""},
         TextCase{"BackupListedAfterTheFindings",
-                 kPlain + "\n" + kRule + kTitle + kThin + "\nerror   gpt.primary LBA 1: header CRC" +
-                     kThin + "\n Backup GPT (LBA 127), the intact copy:\n  0 row" + kRule + "\n",
+                 kPlain + "\n" + kRule + kTitle + kThin +
+                     "\nerror   gpt.primary LBA 1: header CRC" + kThin +
+                     "\n Backup GPT (LBA 127), the intact copy:\n  0 row" + kRule + "\n",
                  Severity::kError, ""},
         TextCase{"ReportChanged", "\nMBR Partition Information (HD0)\n| 0: | 00 |" +
                                       Section("\nno problems found"),
