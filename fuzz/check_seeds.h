@@ -1,8 +1,9 @@
-// Seeds that reach the --check families: each a small disk that is sound but
-// for one named fault (or two, where a check compares copies), so that the
-// fuzzer starts beside every comparison the checks make. Written with the
-// test suite's disk builder; none needs the GPT resealed by the input's flag,
-// which would hide a damaged primary.
+// Seeds that reach the --check families: each a small disk whose layout is
+// sound but for the faults named above it, so that the fuzzer starts beside
+// every comparison the checks make. Being small, they lie off 1 MiB and their
+// FAT32s have few clusters: checks that judge sizes may still speak on the
+// sound ones. Written with the test suite's disk builder; none needs the GPT
+// resealed by the input's flag, which would hide a damaged primary.
 #pragma once
 
 #include <cstdint>
