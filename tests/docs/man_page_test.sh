@@ -65,7 +65,7 @@ done
 src=$(dirname "$page")/../src/check
 if [ -d "$src" ]; then
   for id in $(grep -ohE '"(mbr|ebr|pmbr|hybrid|gpt|align|fs|fat|fat32|ntfs)\.[a-z0-9-]+"' \
-                "$src"/*.cpp | tr -d '"' | sort -u); do
+                "$src"/*.cpp "$src"/*.h | tr -d '"' | sort -u); do
     grep -qF -- " $id (" <<<"$flat" || fail "the checks name '$id', the page does not"
   done
 fi
