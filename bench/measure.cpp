@@ -1,7 +1,8 @@
 // Runs one command with its standard output sent to /dev/null and prints
-// "WALL_SECONDS CPU_SECONDS MAX_RSS_KIB" for it: wall time from a monotonic
-// clock, CPU (user + system) and peak resident memory from wait4, which take
-// in the command's waited-for children as well.
+// "WALL_SECONDS CPU_SECONDS MAX_RSS_KIB STATUS" for it: wall time from a
+// monotonic clock, CPU (user + system) and peak resident memory from wait4,
+// which take in the command's waited-for children as well, and its exit status
+// (128 + the signal that ended it). Exits 0 when the command did, else 3.
 //
 //   measure COMMAND [ARGS...]
 #include <fcntl.h>
@@ -38,7 +39,8 @@ int main(int argc, char** argv) {
   rusage usage{};
   if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) return 1;
   const double wall = Now() - start;
-  std::printf("%.6f %.6f %ld\n", wall, Seconds(usage.ru_utime) + Seconds(usage.ru_stime),
-              usage.ru_maxrss);
+  const int exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  std::printf("%.6f %.6f %ld %d\n", wall, Seconds(usage.ru_utime) + Seconds(usage.ru_stime),
+              usage.ru_maxrss, exitStatus);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 3;
 }

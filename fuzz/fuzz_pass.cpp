@@ -1,13 +1,17 @@
 // libFuzzer target: the whole pass of one disk over a fuzzed in-memory disk,
-// as text and as --json, "/all" off and on, each run twice over buffers filled with different markers.
+// as text and as --json, "/all" off and on: the plain pass over buffers of
+// zeros, then the pass under --check over buffers of another marker (the
+// text's over zeros as well).
 // Any sanitizer report, a report that depends on the marker, an open that asks
-// for more than read access, a write, a leaked handle or a control byte in the
-// report ends the run with a finding.
+// for more than read access, a write, a leaked handle, a control byte in the
+// report, a --check pass whose report differs from the plain one or whose
+// findings are ill-formed (check_oracle.h) ends the run with a finding.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
+#include "check_oracle.h"
 #include "fuzz_input.h"
 #include "gpt/crc32.h"
 #include "support/marked_pass.h"
@@ -45,9 +49,10 @@ void SealGpt(std::vector<std::uint8_t>& d, std::uint32_t sectorSize) {
 }
 
 [[noreturn]] void Finding(const PassSetup& setup, const std::vector<std::string>& violations) {
-  std::fprintf(stderr, "disklens fuzz: %s sectors of %u bytes, /all %s%s:\n",
+  std::fprintf(stderr, "disklens fuzz: %s sectors of %u bytes, /all %s%s%s:\n",
                setup.win9x ? "Windows 9x," : "NT,", setup.sectorSize,
-               setup.allOption ? "on" : "off", setup.json ? ", --json" : "");
+               setup.allOption ? "on" : "off", setup.json ? ", --json" : "",
+               setup.check ? ", --check" : "");
   for (const std::uint64_t lba : setup.failingLbas) {
     std::fprintf(stderr, "  failing LBA %llu\n", static_cast<unsigned long long>(lba));
   }
@@ -71,8 +76,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     setup.json = json;
     for (const bool all : {false, true}) {
       setup.allOption = all;
-      const PassResult result = disklens::test::RunPassTwice(setup);
-      if (!result.violations.empty()) Finding(setup, result.violations);
+      // The plain pass once, over zeros; the checked pass, whose report holds
+      // the plain one, over the other marker, so that no part of the report may
+      // depend on it. The text's checked pass runs over zeros too, for the
+      // findings; the JSON's would find the same findings again, and is left
+      // out to keep an input's passes at ten.
+      setup.check = false;
+      const PassResult plain = disklens::test::RunMarkedPass(setup, 0x00);
+      if (!plain.violations.empty()) Finding(setup, plain.violations);
+      setup.check = true;
+      PassResult checked = json ? disklens::test::RunMarkedPass(setup, 0xEE)
+                                : disklens::test::RunPassTwice(setup);
+      const std::vector<std::string> more =
+          json ? disklens::fuzz::CheckedJsonViolations(plain.text, checked.text, checked.worst)
+               : disklens::fuzz::CheckedTextViolations(plain.text, checked.text, checked.worst);
+      checked.violations.insert(checked.violations.end(), more.begin(), more.end());
+      if (!checked.violations.empty()) Finding(setup, checked.violations);
     }
   }
   return 0;

@@ -1,13 +1,15 @@
 // Writes the fuzz seed corpus into the directory given as the one argument:
 // compact versions of the layouts the test suite builds (MBR with chains,
 // EMBR, GPT with every file system the probe knows, both sector sizes) and
-// every hostile image that fits the fuzzer's input size.
+// every hostile image that fits the fuzzer's input size, and the disks of
+// check_seeds.h, each with one fault that --check names.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "check_seeds.h"
 #include "fuzz_input.h"
 #include "hostile/chain_pass_images.h"
 #include "hostile/hostile_images.h"
@@ -171,6 +173,9 @@ int main(int argc, char** argv) {
     failing.name += "_failing_read_call_" + std::to_string(call);
     failing.disk.failingReadCall = call;
     seeds.push_back(failing);
+  }
+  for (disklens::fuzz::CheckSeed& check : disklens::fuzz::CheckSeeds()) {
+    seeds.push_back(FromImage(check.name, check.disk));
   }
   for (const hostile::HostileImage& image : hostile::AllHostileImages()) {
     Seed seed;

@@ -37,6 +37,8 @@ expect() {  # EXPECTED WORDS...
 expect "--json" disklens --js
 expect $'--verbose\n--version' disklens --ver
 expect "--json" disklens /all --js
+expect "--check" disklens --json --c
+expect "--check" disklens disk.img --ch
 expect $'disk two.img\ndisk.img' disklens --json dis
 expect "images" disklens im
 expect "/all" disklens /al

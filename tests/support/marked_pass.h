@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -31,11 +32,13 @@ struct PassSetup {
   bool win9x = false;
   bool allOption = false;
   bool json = false;  // the --json pass instead of the text
+  bool check = false;  // with --check: the CHECKS section, or "findings" in the JSON
 };
 
 struct PassResult {
   std::string text;                     // what the pass printed
   std::vector<std::string> violations;  // broken guarantees, empty when none
+  std::optional<Severity> worst;        // under --check, the worst finding
 };
 
 // The in-memory platform, with fresh allocations filled with the marker.
@@ -99,14 +102,14 @@ inline PassResult RunMarkedPass(const PassSetup& setup, std::uint8_t marker) {
   state.allOption = setup.allOption;
   state.workBuffer = SharedWorkBuffer();
   std::memset(state.workBuffer, marker, kWorkBufferSize);
+  PassResult result;
   if (setup.json) {
-    ReportDiskJson(state, 0, true);
+    ReportDiskJson(state, 0, true, setup.check, result.worst);
   } else {
-    ReportDisk(state, 0);
+    ReportDisk(state, 0, setup.check, result.worst);
   }
   EndDiskAccess();
 
-  PassResult result;
   result.text = out.Text();
   result.violations = CheckPass(fake, result.text);
   // A disk's object is one JSON value whatever the disk holds.
