@@ -96,6 +96,10 @@ def json_embr(embr):
     return out
 
 
+# Decoders of the document that the text has not: their rows are not compared.
+OWN_DECODERS = ("exfat", "bitlocker", "refs")
+
+
 def field_matches(value, text):
     """Whether a decoder field of the document reads as `text` in the report."""
     try:
@@ -239,6 +243,7 @@ def check(name, program, disks, args, validator):
                          capture_output=True)
     raw = run.stdout
     problems = []
+    skipped = []
     allowed = (0, 2, 3) if "--check" in args else (0,)
     if plain.returncode not in allowed:
         problems.append("the text run exited %d" % plain.returncode)
@@ -305,6 +310,12 @@ def check(name, program, disks, args, validator):
         decoded = [r for r in disk["boot_sectors"] if not r["read_error"]]
         for r, texts in zip(decoded, [f for f, b in zip(facts["fields"], facts["boot"])
                                       if b[0] != "error"]):
+            if r["decoder"] in OWN_DECODERS:
+                # The text shows these volumes through the FAT12/16 decoder by
+                # design; the document decodes their own fields, which the text lacks.
+                skipped.append("%s: the %s row at LBA %d (no text of its own)" %
+                               (hd, r["decoder"], r["lba"]))
+                continue
             if not fields_match(r, texts):
                 problems.append("%s: fields of the %s row at LBA %d %s, text %s" %
                                 (hd, r["decoder"], r["lba"], r["fields"], texts))
@@ -322,6 +333,8 @@ def check(name, program, disks, args, validator):
                 problems.append("%s: no findings or gpt_backup member" % disk["name"])
     for p in problems:
         print("%s: %s" % (name, p))
+    for s in skipped:
+        print("%s: not compared with the text: %s" % (name, s))
     print("%s: %d disks, %d checked against the text%s" %
           (name, len(doc["disks"]), len(expected), "" if not problems else ", FAILED"))
     return not problems
