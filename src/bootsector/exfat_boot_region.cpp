@@ -14,9 +14,13 @@ ExfatChecksum JudgeChecksum(ByteView region, std::uint32_t sectorSize) {
   const std::size_t at = static_cast<std::size_t>(sectorSize) * exfat::kChecksumSector;
   c.stored = region.U32(at);
   c.holds = true;
-  // The checksum sector repeats the one value in every word.
-  for (std::size_t i = 0; i < sectorSize; i += 4) {
-    if (region.U32(at + i) != c.computed) c.holds = false;
+  // The checksum sector repeats the one value in every word; the first word
+  // unlike it is the one to show.
+  for (std::size_t i = 0; i < sectorSize && c.holds; i += 4) {
+    if (region.U32(at + i) != c.computed) {
+      c.holds = false;
+      c.stored = region.U32(at + i);
+    }
   }
   return c;
 }

@@ -16,7 +16,7 @@ namespace disklens {
 
 struct ExfatChecksum {
   std::uint32_t computed = 0;  // over sectors 0 to 10 of the region
-  std::uint32_t stored = 0;    // the first word of its sector 11
+  std::uint32_t stored = 0;    // the first word of its sector 11 unlike `computed`, else its first
   bool holds = false;          // every word of sector 11 equals `computed`
 };
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../../fuzz/volume_seeds.h"
 #include "bootsector/volume_images.h"
 #include "check/disk_check.h"
 #include "json/disk_json.h"
@@ -309,6 +310,21 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"refs_too_long", test::Refs(1ull << 60), 0x07, "refs", nullptr, 8192,
                    {"fs.kind", "fs.size"}}),
     [](const auto& p) { return std::string(p.param.name); });
+
+// The fuzz seeds of these volumes reach their decoders, the exFAT one with
+// both boot regions sound.
+TEST(VolumeSeeds, ReachTheirDecoders) {
+  const char* const decoders[] = {"exfat", "bitlocker", "refs"};
+  const auto seeds = fuzz::VolumeSeedImages();
+  ASSERT_EQ(seeds.size(), 3u);
+  for (std::size_t i = 0; i < seeds.size(); ++i) {
+    FakePlatform p;
+    p.AddDisk(0, seeds[i].second.Bytes().size()).bytes = seeds[i].second.Bytes();
+    const nlohmann::json disk = DiskJson(true);
+    EXPECT_EQ(Row(disk).at("decoder"), decoders[i]) << seeds[i].first;
+    EXPECT_EQ(Ids(disk), std::vector<std::string>{"fs.kind"}) << seeds[i].first;
+  }
+}
 
 }  // namespace
 }  // namespace disklens
