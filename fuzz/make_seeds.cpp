@@ -2,7 +2,8 @@
 // compact versions of the layouts the test suite builds (MBR with chains,
 // EMBR, GPT with every file system the probe knows, both sector sizes) and
 // every hostile image that fits the fuzzer's input size, and the disks of
-// check_seeds.h, each with one fault that --check names.
+// check_seeds.h, each with one fault that --check names, and the exFAT,
+// BitLocker and ReFS volumes of volume_seeds.h.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "check_seeds.h"
+#include "volume_seeds.h"
 #include "fuzz_input.h"
 #include "hostile/chain_pass_images.h"
 #include "hostile/hostile_images.h"
@@ -176,6 +178,9 @@ int main(int argc, char** argv) {
   }
   for (disklens::fuzz::CheckSeed& check : disklens::fuzz::CheckSeeds()) {
     seeds.push_back(FromImage(check.name, check.disk));
+  }
+  for (const auto& [name, image] : disklens::fuzz::VolumeSeedImages()) {
+    seeds.push_back(FromImage(name, image));
   }
   for (const hostile::HostileImage& image : hostile::AllHostileImages()) {
     Seed seed;

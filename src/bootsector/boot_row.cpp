@@ -51,6 +51,11 @@ BootRowRecord ReadBootRow(ReportState& state, const BootTarget& row) {
     record.backup = PlaceFat32Backup(state, row, record.sector);
   } else if (record.decoder == BootDecoder::kImageTrailer) {
     record.sector = ReadTrailer(state, row);
+    return record;
+  }
+  record.volume = VolumeKindOf(record.sector);
+  if (record.volume == VolumeKind::kExfat && state.readVolumeRegions) {
+    record.exfatRegion = ReadExfatBootRegion(state, row, record.sector);
   }
   return record;
 }

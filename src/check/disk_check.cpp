@@ -7,6 +7,7 @@
 #include "check/gpt_checks.h"
 #include "check/mbr_checks.h"
 #include "check/partition_origin.h"
+#include "check/volume_checks.h"
 
 namespace disklens {
 
@@ -34,6 +35,7 @@ class CheckSink final : public DiskRecordSink {
     report_.BootRow(row);
     const PartitionOrigin origin = FindPartitionOrigin(row.row, mbr_, chains_, gpt_);
     CheckBootRow(state_, row, origin, Facts(), bootFindings_);
+    CheckVolumeRow(row, Facts(), bootFindings_);
   }
   void EndBootRows() override { report_.EndBootRows(); }
 
@@ -69,7 +71,11 @@ class CheckSink final : public DiskRecordSink {
 
 DiskCheck CheckDisk(ReportState& state, DiskRecordSink& report) {
   CheckSink sink(state, report);
+  // The volume checks judge the exFAT boot regions that the pass then reads.
+  const bool readVolumeRegions = state.readVolumeRegions;
+  state.readVolumeRegions = true;
   ReadDiskRecords(state, sink);
+  state.readVolumeRegions = readVolumeRegions;
   return sink.Finish();
 }
 

@@ -1,6 +1,7 @@
 #include "json/boot_row_json.h"
 
 #include "json/boot_fields_json.h"
+#include "json/volume_json.h"
 
 namespace disklens {
 
@@ -26,7 +27,10 @@ void WriteBootRowJson(JsonWriter& json, const BootRowRecord& r) {
   json.Number("total_sectors", r.row.totalSectors);
   json.Hex("id", r.row.id, 4);
   json.Bool("read_error", !r.read);
-  const char* decoder = r.read ? DecoderName(r.decoder) : nullptr;
+  // exFAT, BitLocker and ReFS are told as themselves here, where the text
+  // shows them through the FAT12/16 decoder.
+  const char* volume = VolumeDecoderName(r);
+  const char* decoder = volume != nullptr ? volume : r.read ? DecoderName(r.decoder) : nullptr;
   if (decoder != nullptr) {
     json.Text("decoder", decoder);
   } else {
@@ -34,15 +38,18 @@ void WriteBootRowJson(JsonWriter& json, const BootRowRecord& r) {
   }
   // A type 0xDA trailer that could not be read has no fields.
   json.Key("fields");
-  if (decoder != nullptr && r.sector.size != 0) {
+  if (volume != nullptr) {
+    WriteVolumeFieldsJson(json, r);
+  } else if (decoder != nullptr && r.sector.size != 0) {
     WriteBootFieldsJson(json, BootDecoderFields(r.decoder), r.sector);
   } else {
     json.Null();
   }
-  if (r.read && r.decoder == BootDecoder::kFat32) {
+  if (volume == nullptr && r.read && r.decoder == BootDecoder::kFat32) {
     json.Key("backup_fields");
     WriteBootFieldsJson(json, kFat32BootFields, r.backup, false);
   }
+  WriteVolumeMembersJson(json, r);
   json.EndObject();
 }
 

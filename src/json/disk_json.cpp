@@ -75,6 +75,10 @@ std::optional<Severity> WriteDiskJson(JsonWriter& json, ReportState& state, std:
   }
   json.Number("sector_size", state.disk->sectorSize);
   JsonSink sink(json);
+  // The JSON shows what the text does not (an exFAT volume's boot regions),
+  // so its pass reads those sectors too.
+  const bool readVolumeRegions = state.readVolumeRegions;
+  state.readVolumeRegions = true;
   std::optional<Severity> worst;
   if (check) {
     const DiskCheck result = CheckDisk(state, sink);
@@ -83,6 +87,7 @@ std::optional<Severity> WriteDiskJson(JsonWriter& json, ReportState& state, std:
   } else {
     ReadDiskRecords(state, sink);
   }
+  state.readVolumeRegions = readVolumeRegions;
   json.EndObject();
   return worst;
 }

@@ -6,8 +6,9 @@
 
 namespace disklens {
 
-// The document's "schema_version": 1 added it with --check's members.
-inline constexpr unsigned kJsonSchemaVersion = 1;
+// The document's "schema_version": 1 added it with --check's members; 2 the
+// decoders exfat, bitlocker and refs (boot_region, bitlocker_to_go).
+inline constexpr unsigned kJsonSchemaVersion = 2;
 
 // `now` is the run's local time, null when unknown.
 void BeginJsonDocument(const std::tm* now);

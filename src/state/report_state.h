@@ -21,6 +21,10 @@ struct ReportState {
   BootTargetList bootTargets;
   // EBRs the chain walks of this pass may still read; refilled for every disk.
   std::uint32_t chainEbrsLeft = kPassEbrBudget;
+  // Set by --json and --check runs: a boot row then reads the sectors its
+  // volume keeps beside the boot sector (the exFAT boot regions), which the
+  // text report never shows and so never reads.
+  bool readVolumeRegions = false;
 };
 
 // "HD%i" of every section.
@@ -31,5 +35,10 @@ inline int HdNumber(const ReportState& state) { return state.diskNumber - 0x80; 
 // sectors above 4,096 bytes get fewer). The number of bytes read, 0 on failure.
 std::size_t ReadIntoWorkBuffer(ReportState& state, std::uint64_t lba, std::uint32_t sectorCount,
                                std::size_t offset = 0);
+
+// Reads `sectorCount` sectors at `lba` into a caller's buffer of `capacity`
+// bytes, in one ReadSectors call; false, when they do not fit or the read fails.
+bool ReadIntoBuffer(ReportState& state, std::uint64_t lba, std::uint32_t sectorCount,
+                    std::uint8_t* buffer, std::size_t capacity);
 
 }  // namespace disklens

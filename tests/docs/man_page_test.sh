@@ -58,13 +58,14 @@ for pair in mbr.signature:error mbr.boot-flag:warning mbr.active:warning mbr.pas
             gpt.truncated:error gpt.entry-size:warning gpt.range:error gpt.overlap:error \
             gpt.sector-size:warning align.physical:warning align.mib:note fs.size:error \
             fs.hidden-sectors:warning fs.type:warning fat.bpb:error fat32.backup:warning \
-            fat32.fsinfo:warning fat.dirty:note ntfs.backup:error; do
+            fat32.fsinfo:warning fat.dirty:note ntfs.backup:error fs.kind:note \
+            exfat.checksum:error exfat.backup:warning exfat.offset:warning; do
   grep -qF -- " ${pair%%:*} (${pair#*:}" <<<"$flat" || fail "no id '${pair%%:*}' (${pair#*:})"
 done
 # And every id the checks' sources name, so that a new one can't go unlisted.
 src=$(dirname "$page")/../src/check
 if [ -d "$src" ]; then
-  for id in $(grep -ohE '"(mbr|ebr|pmbr|hybrid|gpt|align|fs|fat|fat32|ntfs)\.[a-z0-9-]+"' \
+  for id in $(grep -ohE '"(mbr|ebr|pmbr|hybrid|gpt|align|fs|fat|fat32|ntfs|exfat)\.[a-z0-9-]+"' \
                 "$src"/*.cpp "$src"/*.h | tr -d '"' | sort -u); do
     grep -qF -- " $id (" <<<"$flat" || fail "the checks name '$id', the page does not"
   done

@@ -1,0 +1,67 @@
+#include "bootsector/exfat_boot_region.h"
+
+#include <cstring>
+
+#include "layout/exfat.h"
+
+namespace disklens {
+
+namespace {
+
+ExfatChecksum JudgeChecksum(ByteView region, std::uint32_t sectorSize) {
+  ExfatChecksum c;
+  c.computed = ExfatBootChecksum(region, sectorSize);
+  const std::size_t at = static_cast<std::size_t>(sectorSize) * exfat::kChecksumSector;
+  c.stored = region.U32(at);
+  c.holds = true;
+  // The checksum sector repeats the one value in every word; the first word
+  // unlike it is the one to show.
+  for (std::size_t i = 0; i < sectorSize && c.holds; i += 4) {
+    if (region.U32(at + i) != c.computed) {
+      c.holds = false;
+      c.stored = region.U32(at + i);
+    }
+  }
+  return c;
+}
+
+}  // namespace
+
+ExfatBootRegion JudgeExfatBootRegion(ByteView bytes, std::uint32_t sectorSize) {
+  ExfatBootRegion r;
+  r.sectorSize = sectorSize;
+  if (sectorSize == 0 || !bytes.Has(0, std::size_t{sectorSize} * exfat::kBothRegionsSectors)) {
+    return r;
+  }
+  r.read = true;
+  const ByteView backup = bytes.From(std::size_t{sectorSize} * exfat::kBackupRegionStart);
+  r.main = JudgeChecksum(bytes, sectorSize);
+  r.backup = JudgeChecksum(backup, sectorSize);
+  r.backupSector = DecodeExfatBootSector(ByteView{backup.data, sectorSize});
+  r.differingFields =
+      ExfatDifferingFields(DecodeExfatBootSector(ByteView{bytes.data, sectorSize}), r.backupSector);
+  return r;
+}
+
+ExfatBootRegion ReadExfatBootRegion(ReportState& state, const BootTarget& row, ByteView first) {
+  const std::uint32_t sectorSize = ExfatSectorSize(DecodeExfatBootSector(first));
+  ExfatBootRegion none;
+  none.sectorSize = sectorSize;
+  if (state.disk == nullptr || state.disk->sectorSize == 0 || sectorSize == 0) return none;
+  const std::size_t diskSector = state.disk->sectorSize;
+  const std::size_t bytes = std::size_t{sectorSize} * exfat::kBothRegionsSectors;
+  const std::size_t diskSectors = (bytes + diskSector - 1) / diskSector;
+  // Both regions inside the partition, and the first sector whole in `first`.
+  if (row.totalSectors < diskSectors || first.size < diskSector) return none;
+  if (diskSectors - 1 > UINT64_MAX - row.lba) return none;
+  std::vector<std::uint8_t> buffer(diskSectors * diskSector);
+  std::memcpy(buffer.data(), first.data, diskSector);
+  if (diskSectors > 1 &&
+      !ReadIntoBuffer(state, row.lba + 1, static_cast<std::uint32_t>(diskSectors - 1),
+                      buffer.data() + diskSector, buffer.size() - diskSector)) {
+    return none;
+  }
+  return JudgeExfatBootRegion(ByteView{buffer.data(), buffer.size()}, sectorSize);
+}
+
+}  // namespace disklens
