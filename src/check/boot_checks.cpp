@@ -90,12 +90,12 @@ bool IsFatType(std::uint8_t t) { return t == 0x01 || t == 0x04 || t == 0x06 || t
 bool IsFat32Type(std::uint8_t t) { return t == 0x0B || t == 0x0C; }
 bool IsNtfsType(std::uint8_t t) { return t == 0x07; }
 
-const char* ExpectedTypes(VolumeKind kind, bool hidden) {
+const char* ExpectedTypes(CheckedFsKind kind, bool hidden) {
   switch (kind) {
-    case VolumeKind::kFat: return hidden ? "0x11, 0x14, 0x16 or 0x1E" : "0x01, 0x04, 0x06 or 0x0E";
-    case VolumeKind::kFat32: return hidden ? "0x1B or 0x1C" : "0x0B or 0x0C";
-    case VolumeKind::kNtfs: return hidden ? "0x17" : "0x07";
-    case VolumeKind::kNone: break;
+    case CheckedFsKind::kFat: return hidden ? "0x11, 0x14, 0x16 or 0x1E" : "0x01, 0x04, 0x06 or 0x0E";
+    case CheckedFsKind::kFat32: return hidden ? "0x1B or 0x1C" : "0x0B or 0x0C";
+    case CheckedFsKind::kNtfs: return hidden ? "0x17" : "0x07";
+    case CheckedFsKind::kNone: break;
   }
   return "";
 }
@@ -111,9 +111,9 @@ void CheckType(const BootRowRecord& row, const BootVolume& v, const PartitionOri
   const bool hidden = (type & 0xF0) == 0x10;
   const std::uint8_t plain = hidden ? static_cast<std::uint8_t>(type & 0x0F) : type;
   if (!IsFatType(plain) && !IsFat32Type(plain) && !IsNtfsType(plain)) return;
-  const bool fits = (v.kind == VolumeKind::kFat && IsFatType(plain)) ||
-                    (v.kind == VolumeKind::kFat32 && IsFat32Type(plain)) ||
-                    (v.kind == VolumeKind::kNtfs && IsNtfsType(plain));
+  const bool fits = (v.kind == CheckedFsKind::kFat && IsFatType(plain)) ||
+                    (v.kind == CheckedFsKind::kFat32 && IsFat32Type(plain)) ||
+                    (v.kind == CheckedFsKind::kNtfs && IsNtfsType(plain));
   if (fits) return;
   out.push_back(Finding{"fs.type", Severity::kWarning, row.row.lba, {},
                         "the partition of type " + HexText(type, 2) + " holds a " +
@@ -128,17 +128,17 @@ void CheckType(const BootRowRecord& row, const BootVolume& v, const PartitionOri
 void CheckBootRow(ReportState& state, const BootRowRecord& row, const PartitionOrigin& origin,
                   const DiskFacts& facts, Findings& out) {
   const BootVolume v = ReadBootVolume(row);
-  if (v.kind == VolumeKind::kNone || facts.sectorSize == 0) return;
-  const bool fat = v.kind == VolumeKind::kFat || v.kind == VolumeKind::kFat32;
+  if (v.kind == CheckedFsKind::kNone || facts.sectorSize == 0) return;
+  const bool fat = v.kind == CheckedFsKind::kFat || v.kind == CheckedFsKind::kFat32;
   // A BPB fsck.fat refuses: its sizes mean nothing, so nothing is measured in them.
   const bool sizes = fat ? CheckFatBpb(row, v, out) : IsSectorSize(v.bytesPerSector, 256);
   if (sizes) CheckSize(row, v, facts, out);
   CheckHiddenSectors(row, v, origin, facts, out);
   CheckType(row, v, origin, out);
   if (fat) CheckFatDirty(row, v, out);
-  if (v.kind == VolumeKind::kFat32 && row.decoder == BootDecoder::kFat32) CheckFat32Backup(row, out);
-  if (v.kind == VolumeKind::kFat32 && sizes) CheckFat32FsInfo(state, row, v, facts, out);
-  if (v.kind == VolumeKind::kNtfs) CheckNtfsBackup(state, row, v, facts, out);
+  if (v.kind == CheckedFsKind::kFat32 && row.decoder == BootDecoder::kFat32) CheckFat32Backup(row, out);
+  if (v.kind == CheckedFsKind::kFat32 && sizes) CheckFat32FsInfo(state, row, v, facts, out);
+  if (v.kind == CheckedFsKind::kNtfs) CheckNtfsBackup(state, row, v, facts, out);
 }
 
 }  // namespace disklens

@@ -40,12 +40,18 @@ BootVolume ReadBootVolume(const BootRowRecord& row) {
   }
   v.bytesPerSector = s.U16(bs::kBytesPerSector);
   if (s.Matches(bs::kOemName, "NTFS    ", 8)) {
-    v.kind = VolumeKind::kNtfs;
+    v.kind = CheckedFsKind::kNtfs;
     v.totalSectors = AddSat(s.U64(bs::kNtfsTotalSectors), 1);
     v.totalSectorsOffset = bs::kNtfsTotalSectors;
     return v;
   }
-  if (s.Matches(bs::kOemName, "EXFAT   ", 8)) return v;
+  // exFAT, BitLocker and ReFS keep FAT-like bytes where FAT keeps its BPB, and
+  // are judged as themselves (volume_checks.h); a BitLocker To Go volume's
+  // FAT32 is real and judged here.
+  if (row.volume == VolumeKind::kExfat || row.volume == VolumeKind::kBitLocker ||
+      row.volume == VolumeKind::kRefs || s.Matches(bs::kOemName, "EXFAT   ", 8)) {
+    return v;
+  }
   if (!HasFatMark(s) && (IsIfsType(row.row.fileSystemId) || !HasFatShape(s))) return v;
   // The type string where one is written (a FAT size lost from a FAT16 BPB
   // leaves its extended fields to read as a FAT32 size); else fsck.fat's
@@ -53,19 +59,19 @@ BootVolume ReadBootVolume(const BootRowRecord& row) {
   bool fat32 = s.U16(bs::kSectorsPerFat16) == 0 && s.U32(bs::kFat32SectorsPerFat) != 0;
   if (s.Matches(bs::kFat32FileSystemType, "FAT32", 5)) fat32 = true;
   if (s.Matches(bs::kFat16FileSystemType, "FAT1", 4)) fat32 = false;
-  v.kind = fat32 ? VolumeKind::kFat32 : VolumeKind::kFat;
+  v.kind = fat32 ? CheckedFsKind::kFat32 : CheckedFsKind::kFat;
   const std::uint16_t small = s.U16(bs::kTotalSectors16);
   v.totalSectors = small != 0 ? small : s.U32(bs::kTotalSectors32);
   v.totalSectorsOffset = small != 0 ? bs::kTotalSectors16 : bs::kTotalSectors32;
   return v;
 }
 
-const char* VolumeKindName(VolumeKind kind) {
+const char* VolumeKindName(CheckedFsKind kind) {
   switch (kind) {
-    case VolumeKind::kFat: return "FAT12/16";
-    case VolumeKind::kFat32: return "FAT32";
-    case VolumeKind::kNtfs: return "NTFS";
-    case VolumeKind::kNone: break;
+    case CheckedFsKind::kFat: return "FAT12/16";
+    case CheckedFsKind::kFat32: return "FAT32";
+    case CheckedFsKind::kNtfs: return "NTFS";
+    case CheckedFsKind::kNone: break;
   }
   return "no";
 }

@@ -10,10 +10,10 @@
 
 namespace disklens {
 
-enum class VolumeKind { kNone, kFat, kFat32, kNtfs };
+enum class CheckedFsKind { kNone, kFat, kFat32, kNtfs };
 
 struct BootVolume {
-  VolumeKind kind = VolumeKind::kNone;
+  CheckedFsKind kind = CheckedFsKind::kNone;
   std::uint32_t bytesPerSector = 0;   // as recorded
   std::uint64_t totalSectors = 0;     // FAT: the 16- or 32-bit count; NTFS: the count + 1
   std::uint32_t totalSectorsOffset = 0;  // the field that gave it
@@ -25,7 +25,7 @@ struct BootVolume {
 BootVolume ReadBootVolume(const BootRowRecord& row);
 
 // "FAT12/16", "FAT32", "NTFS".
-const char* VolumeKindName(VolumeKind kind);
+const char* VolumeKindName(CheckedFsKind kind);
 
 // A power of two from `low` to 4,096.
 bool IsSectorSize(std::uint64_t value, std::uint64_t low);

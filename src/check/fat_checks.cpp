@@ -98,13 +98,13 @@ bool CheckFatBpb(const BootRowRecord& row, const BootVolume& v, Findings& out) {
                            "1 or 2", "0"));
   }
   // FAT size: the 16-bit field, on FAT32 the 32-bit one; not 0.
-  const std::size_t fatField = v.kind == VolumeKind::kFat32 ? bs::kFat32SectorsPerFat : bs::kSectorsPerFat16;
-  const std::uint64_t fatSectors = v.kind == VolumeKind::kFat32 ? s.U32(fatField) : s.U16(fatField);
+  const std::size_t fatField = v.kind == CheckedFsKind::kFat32 ? bs::kFat32SectorsPerFat : bs::kSectorsPerFat16;
+  const std::uint64_t fatSectors = v.kind == CheckedFsKind::kFat32 ? s.U32(fatField) : s.U16(fatField);
   if (fatSectors == 0) {
     out.push_back(BpbError(row, static_cast<std::uint32_t>(fatField), "the FAT size is 0 sectors", "", "0"));
   }
   // FAT12/16: the cluster count fits FAT16 and the FAT.
-  if (usable && fats != 0 && fatSectors != 0 && v.kind == VolumeKind::kFat) {
+  if (usable && fats != 0 && fatSectors != 0 && v.kind == CheckedFsKind::kFat) {
     CheckFat16Clusters(row, v, fatSectors, out);
   }
   return usable;
@@ -112,7 +112,7 @@ bool CheckFatBpb(const BootRowRecord& row, const BootVolume& v, Findings& out) {
 
 void CheckFatDirty(const BootRowRecord& row, const BootVolume& v, Findings& out) {
   // Bit 0 of the state byte (0x25 on FAT12/16, 0x41 on FAT32): set while mounted.
-  const std::size_t at = v.kind == VolumeKind::kFat32 ? bs::kFat32StateFlags : bs::kFat16StateFlags;
+  const std::size_t at = v.kind == CheckedFsKind::kFat32 ? bs::kFat32StateFlags : bs::kFat16StateFlags;
   const std::uint8_t flags = row.sector.U8(at);
   if ((flags & kDirtyBit) == 0) return;
   out.push_back(Finding{"fat.dirty", Severity::kNote, row.row.lba, static_cast<std::uint32_t>(at),

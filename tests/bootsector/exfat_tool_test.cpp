@@ -17,6 +17,19 @@
 namespace disklens {
 namespace {
 
+// The findings about the volume itself, leaving out those of the partition
+// tables (CHS values, alignment), which other suites judge.
+inline nlohmann::json VolumeFindings(const nlohmann::json& all) {
+  nlohmann::json kept = nlohmann::json::array();
+  for (const auto& f : all) {
+    const std::string id = f.at("id").get<std::string>();
+    if (id.rfind("mbr.", 0) != 0 && id.rfind("align.", 0) != 0 && id.rfind("pmbr.", 0) != 0) {
+      kept.push_back(f);
+    }
+  }
+  return kept;
+}
+
 struct ToolCase {
   const char* name;
   unsigned mib;
@@ -149,9 +162,10 @@ TEST_P(ExfatTool, JsonFieldsAgreeWithDumpExfat) {
   EXPECT_EQ(region.at("backup_checksum").at("stored"), Hex(Le(raw, 23 * sectorSize, 4), 8));
   EXPECT_EQ(region.at("backup_checksum").at("holds"), true);
   EXPECT_TRUE(region.at("backup_differing_fields").empty());
-  ASSERT_EQ(disk0.at("findings").size(), 1u) << disk0.at("findings").dump();
-  EXPECT_EQ(disk0.at("findings").at(0).at("id"), "fs.kind");
-  EXPECT_EQ(disk0.at("findings").at(0).at("severity"), "note");
+  const nlohmann::json findings = VolumeFindings(disk0.at("findings"));
+  ASSERT_EQ(findings.size(), 1u) << disk0.at("findings").dump();
+  EXPECT_EQ(findings.at(0).at("id"), "fs.kind");
+  EXPECT_EQ(findings.at(0).at("severity"), "note");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -49,9 +49,14 @@ nlohmann::json DiskJson(bool check = false) {
 
 const nlohmann::json& Row(const nlohmann::json& disk) { return disk.at("boot_sectors").at(0); }
 
+// The findings of these volumes' own checks: the partition tables' (CHS,
+// alignment) and a To Go volume's FAT32 ones are other suites' concern.
 std::vector<std::string> Ids(const nlohmann::json& disk) {
   std::vector<std::string> ids;
-  for (const auto& f : disk.at("findings")) ids.push_back(f.at("id").get<std::string>());
+  for (const auto& f : disk.at("findings")) {
+    const std::string id = f.at("id").get<std::string>();
+    if (id == "fs.kind" || id == "fs.size" || id.rfind("exfat.", 0) == 0) ids.push_back(id);
+  }
   return ids;
 }
 
@@ -166,7 +171,11 @@ TEST_P(ExfatDefect, GivesItsFindings) {
   want.insert(want.end(), c.ids.begin(), c.ids.end());
   EXPECT_EQ(Ids(disk), want) << disk.at("findings").dump();
   if (!c.ids.empty()) {
-    EXPECT_EQ(disk.at("findings").at(1).at("lba"), c.lba);
+    for (const auto& f : disk.at("findings")) {
+      if (f.at("id") == c.ids.front()) {
+        EXPECT_EQ(f.at("lba"), c.lba);
+      }
+    }
   }
 }
 
