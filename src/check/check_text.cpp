@@ -23,7 +23,7 @@ std::string FindingLine(const Finding& f) {
     line += "; expected " + (f.expected.empty() ? std::string("-") : f.expected);
     line += ", found " + (f.found.empty() ? std::string("-") : f.found);
   }
-  if (!f.hint.empty()) line += ". " + f.hint;
+  if (!f.hint.empty()) line += ". Hint: " + f.hint;
   return line;
 }
 

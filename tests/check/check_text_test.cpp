@@ -35,7 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"gpt.backup-not-at-end", Severity::kWarning, 4095, {}, "the backup is not at the end",
                   "8191", "4095", "sgdisk -e moves it"},
                  "warning gpt.backup-not-at-end LBA 4095: the backup is not at the end; expected 8191, "
-                 "found 4095. sgdisk -e moves it"}),
+                 "found 4095. Hint: sgdisk -e moves it"}),
     [](const testing::TestParamInfo<LineCase>& p) { return std::string(p.param.name); });
 
 TEST(WorstSeverityTest, IsTheHighestAndNoneForNoFinding) {
