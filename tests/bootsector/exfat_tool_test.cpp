@@ -12,23 +12,11 @@
 #include <string>
 
 #include "bootsector/tool_support.h"
+#include "check/volume_findings.h"
 #include "support/program_runner.h"
 
 namespace disklens {
 namespace {
-
-// The findings about the volume itself, leaving out those of the partition
-// tables (CHS values, alignment), which other suites judge.
-inline nlohmann::json VolumeFindings(const nlohmann::json& all) {
-  nlohmann::json kept = nlohmann::json::array();
-  for (const auto& f : all) {
-    const std::string id = f.at("id").get<std::string>();
-    if (id.rfind("mbr.", 0) != 0 && id.rfind("align.", 0) != 0 && id.rfind("pmbr.", 0) != 0) {
-      kept.push_back(f);
-    }
-  }
-  return kept;
-}
 
 struct ToolCase {
   const char* name;
@@ -162,7 +150,7 @@ TEST_P(ExfatTool, JsonFieldsAgreeWithDumpExfat) {
   EXPECT_EQ(region.at("backup_checksum").at("stored"), Hex(Le(raw, 23 * sectorSize, 4), 8));
   EXPECT_EQ(region.at("backup_checksum").at("holds"), true);
   EXPECT_TRUE(region.at("backup_differing_fields").empty());
-  const nlohmann::json findings = VolumeFindings(disk0.at("findings"));
+  const nlohmann::json findings = test::VolumeFindings(disk0.at("findings"));
   ASSERT_EQ(findings.size(), 1u) << disk0.at("findings").dump();
   EXPECT_EQ(findings.at(0).at("id"), "fs.kind");
   EXPECT_EQ(findings.at(0).at("severity"), "note");

@@ -10,23 +10,11 @@
 #include <string>
 
 #include "bootsector/tool_support.h"
+#include "check/volume_findings.h"
 #include "support/program_runner.h"
 
 namespace disklens {
 namespace {
-
-// The findings about the volume itself, leaving out those of the partition
-// tables (CHS values, alignment), which other suites judge.
-inline nlohmann::json VolumeFindings(const nlohmann::json& all) {
-  nlohmann::json kept = nlohmann::json::array();
-  for (const auto& f : all) {
-    const std::string id = f.at("id").get<std::string>();
-    if (id.rfind("mbr.", 0) != 0 && id.rfind("align.", 0) != 0 && id.rfind("pmbr.", 0) != 0) {
-      kept.push_back(f);
-    }
-  }
-  return kept;
-}
 
 constexpr std::uint64_t kStart = 2048;
 constexpr unsigned kMib = 16;
@@ -94,7 +82,7 @@ TEST_P(ExfatDamage, GivesExactlyItsFinding) {
   const test::ProgramRun run = test::RunDisklens(disk, {"--json", "--check"});
   EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
   const nlohmann::json findings =
-      VolumeFindings(nlohmann::json::parse(run.out).at("disks").at(0).at("findings"));
+      test::VolumeFindings(nlohmann::json::parse(run.out).at("disks").at(0).at("findings"));
   ASSERT_EQ(findings.size(), 2u) << findings.dump();
   EXPECT_EQ(findings.at(0).at("id"), "fs.kind");
   EXPECT_EQ(findings.at(1).at("id"), c.id);
