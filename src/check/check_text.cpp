@@ -19,10 +19,8 @@ std::string FindingLine(const Finding& f) {
     if (f.byteOffset) line += " byte " + std::to_string(*f.byteOffset);
   }
   line += ": " + f.message;
-  if (!f.expected.empty() || !f.found.empty()) {
-    line += "; expected " + (f.expected.empty() ? std::string("-") : f.expected);
-    line += ", found " + (f.found.empty() ? std::string("-") : f.found);
-  }
+  if (!f.expected.empty()) line += "; expected " + f.expected;
+  if (!f.found.empty()) line += (f.expected.empty() ? "; found " : ", found ") + f.found;
   if (!f.hint.empty()) line += ". Hint: " + f.hint;
   return line;
 }

@@ -14,7 +14,7 @@ namespace disklens {
 void PrintChecksSection(const ReportState& state, const DiskCheck& check);
 
 // One finding's line, without the line feed before it:
-// "SEVERITY ID[ LBA n[ byte b]]: MESSAGE[; expected E, found F][. Hint: HINT]".
+// "SEVERITY ID[ LBA n[ byte b]]: MESSAGE[; expected E][, found F][. Hint: HINT]".
 std::string FindingLine(const Finding& finding);
 
 // The disk's report as PrintDiskReport prints it, then its CHECKS section;

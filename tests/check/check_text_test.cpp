@@ -30,7 +30,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"mbr.signature", Severity::kError, 0, 510, "no boot signature", "55 AA", "00 00", ""},
                  "error   mbr.signature LBA 0 byte 510: no boot signature; expected 55 AA, found 00 00"},
         LineCase{"OnlyFound", {"fat.dirty", Severity::kNote, 2048, {}, "the volume is dirty", "", "0x01", ""},
-                 "note    fat.dirty LBA 2048: the volume is dirty; expected -, found 0x01"},
+                 "note    fat.dirty LBA 2048: the volume is dirty; found 0x01"},
         LineCase{"WithHint",
                  {"gpt.backup-not-at-end", Severity::kWarning, 4095, {}, "the backup is not at the end",
                   "8191", "4095", "sgdisk -e moves it"},
