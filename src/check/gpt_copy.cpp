@@ -169,12 +169,14 @@ GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCou
                           " could not be read");
     return copy;
   }
-  // The entry array's CRC-32, over count * size bytes.
+  // The entry array's CRC-32, over count * size bytes. The header is looked
+  // at anew: growing the buffer for the array moved it.
+  const ByteView header{copy.bytes.data(), ss};
   const ByteView array = copy.Array();
   const std::uint32_t crc = Crc32Update(0, array.data, static_cast<std::uint32_t>(array.size));
-  if (crc != h.U32(kGptEntryArrayCrc)) {
+  if (crc != header.U32(kGptEntryArrayCrc)) {
     copy.fault = Fail("entry-array CRC-32", kGptEntryArrayCrc, Hex32(crc),
-                      Hex32(h.U32(kGptEntryArrayCrc)));
+                      Hex32(header.U32(kGptEntryArrayCrc)));
     return copy;
   }
   const GptView view{copy.bytes.data(), static_cast<std::uint32_t>(copy.bytes.size()),
