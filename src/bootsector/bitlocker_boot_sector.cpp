@@ -62,9 +62,12 @@ BitLockerBootSector DecodeBitLockerBootSector(ByteView s, bool toGo) {
 
 const char* BitLockerVersionName(BitLockerVersion version) {
   switch (version) {
-    case BitLockerVersion::kVista: return "vista";
-    case BitLockerVersion::kWindows7: return "windows_7";
-    case BitLockerVersion::kToGo: return "to_go";
+    case BitLockerVersion::kVista:
+      return "vista";
+    case BitLockerVersion::kWindows7:
+      return "windows_7";
+    case BitLockerVersion::kToGo:
+      return "to_go";
   }
   return "";
 }

@@ -10,9 +10,9 @@
 namespace disklens {
 
 enum class BitLockerVersion {
-  kVista,    // "-FVE-FS-", NTFS-shaped: one FVE metadata block, by cluster
-  kWindows7, // "-FVE-FS-" and the BitLocker identifier at 160: three offsets
-  kToGo,     // a FAT32 discovery volume, the identifier at 424: three offsets
+  kVista,     // "-FVE-FS-", NTFS-shaped: one FVE metadata block, by cluster
+  kWindows7,  // "-FVE-FS-" and the BitLocker identifier at 160: three offsets
+  kToGo,      // a FAT32 discovery volume, the identifier at 424: three offsets
 };
 
 struct BitLockerBootSector {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "disk/transfer.h"
 #include "layout/exfat.h"
 
 namespace disklens {
@@ -39,8 +40,9 @@ ExfatBootRegion JudgeExfatBootRegion(ByteView bytes, std::uint32_t sectorSize) {
   // A backup region the same byte for byte as the main one sums the same: the
   // byte-serial sum is most of what a checked run spends on an exFAT volume.
   const std::size_t regionBytes = std::size_t{sectorSize} * exfat::kBackupRegionStart;
-  r.backup = std::memcmp(bytes.data, backup.data, regionBytes) == 0 ? r.main
-                                                                    : JudgeChecksum(backup, sectorSize);
+  r.backup = std::memcmp(bytes.data, backup.data, regionBytes) == 0
+                 ? r.main
+                 : JudgeChecksum(backup, sectorSize);
   r.backupSector = DecodeExfatBootSector(ByteView{backup.data, sectorSize});
   r.differingFields =
       ExfatDifferingFields(DecodeExfatBootSector(ByteView{bytes.data, sectorSize}), r.backupSector);
@@ -60,9 +62,8 @@ ExfatBootRegion ReadExfatBootRegion(ReportState& state, const BootTarget& row, B
   if (diskSectors - 1 > UINT64_MAX - row.lba) return none;
   std::vector<std::uint8_t> buffer(diskSectors * diskSector);
   std::memcpy(buffer.data(), first.data, diskSector);
-  if (diskSectors > 1 &&
-      !ReadIntoBuffer(state, row.lba + 1, static_cast<std::uint32_t>(diskSectors - 1),
-                      buffer.data() + diskSector, buffer.size() - diskSector)) {
+  if (diskSectors > 1 && !ReadSectorsAt(state.disk, row.lba + 1, buffer.data() + diskSector,
+                                        static_cast<std::uint32_t>(diskSectors - 1))) {
     return none;
   }
   return JudgeExfatBootRegion(ByteView{buffer.data(), buffer.size()}, sectorSize);

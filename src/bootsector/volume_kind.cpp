@@ -19,11 +19,16 @@ VolumeKind VolumeKindOf(ByteView sector) {
 
 const char* VolumeKindName(VolumeKind kind) {
   switch (kind) {
-    case VolumeKind::kExfat: return "exFAT";
-    case VolumeKind::kBitLocker: return "BitLocker";
-    case VolumeKind::kBitLockerToGo: return "BitLocker To Go";
-    case VolumeKind::kRefs: return "ReFS";
-    case VolumeKind::kNone: break;
+    case VolumeKind::kExfat:
+      return "exFAT";
+    case VolumeKind::kBitLocker:
+      return "BitLocker";
+    case VolumeKind::kBitLockerToGo:
+      return "BitLocker To Go";
+    case VolumeKind::kRefs:
+      return "ReFS";
+    case VolumeKind::kNone:
+      break;
   }
   return "";
 }

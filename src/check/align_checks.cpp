@@ -22,8 +22,6 @@ struct Span {
   bool logical = false;
 };
 
-std::string N(std::uint64_t value) { return std::to_string(value); }
-
 void CheckSpan(const Span& s, const DiskFacts& facts, Findings& out) {
   if (s.sectors == 0) return;
   const std::uint64_t end = s.first + s.sectors;  // the sector after the last
@@ -32,14 +30,18 @@ void CheckSpan(const Span& s, const DiskFacts& facts, Findings& out) {
       facts.physicalSectorSize % facts.sectorSize == 0) {
     const std::uint64_t per = facts.physicalSectorSize / facts.sectorSize;
     if (s.first % per != 0 || end % per != 0) {
-      out.push_back({"align.physical", Severity::kWarning, s.first, {},
-                     s.name + " (LBAs " + N(s.first) + " to " + N(end - 1) + ") " +
-                         (s.first % per != 0 ? "starts" : "ends") + " inside a " +
-                         N(facts.physicalSectorSize) + "-byte physical sector",
-                     "multiples of " + N(per) + " sectors",
-                     s.first % per != 0 ? "start " + N(s.first) : "end " + N(end),
-                     "every write there costs the drive a read first; recreate the partition on "
-                     "a 1 MiB boundary (fdisk, gdisk and parted do by default)"});
+      out.push_back(
+          {"align.physical",
+           Severity::kWarning,
+           s.first,
+           {},
+           s.name + " (LBAs " + std::to_string(s.first) + " to " + std::to_string(end - 1) + ") " +
+               (s.first % per != 0 ? "starts" : "ends") + " inside a " +
+               std::to_string(facts.physicalSectorSize) + "-byte physical sector",
+           "multiples of " + std::to_string(per) + " sectors",
+           s.first % per != 0 ? "start " + std::to_string(s.first) : "end " + std::to_string(end),
+           "every write there costs the drive a read first; recreate the partition on "
+           "a 1 MiB boundary (fdisk, gdisk and parted do by default)"});
     }
   }
   // A start on 1 MiB, as partitioners have placed it since Windows Vista. The
@@ -51,9 +53,15 @@ void CheckSpan(const Span& s, const DiskFacts& facts, Findings& out) {
   if (s.mbrStyle && s.relativeStart == 63) return;
   const std::uint64_t perMiB = kMiB / facts.sectorSize;
   if (s.first % perMiB != 0) {
-    out.push_back({"align.mib", Severity::kNote, s.first, {},
-                   s.name + " starts at LBA " + N(s.first) + ", not on a 1 MiB boundary",
-                   "a multiple of " + N(perMiB), N(s.first), ""});
+    out.push_back(
+        {"align.mib",
+         Severity::kNote,
+         s.first,
+         {},
+         s.name + " starts at LBA " + std::to_string(s.first) + ", not on a 1 MiB boundary",
+         "a multiple of " + std::to_string(perMiB),
+         std::to_string(s.first),
+         ""});
   }
 }
 
@@ -68,8 +76,8 @@ void CheckAlignment(const MbrRecord& mbr, const MbrChains& chains, const GptReco
   if (gpt.found) {
     for (const GptEntryRecord& e : gpt.entries) {
       if (e.lastLba < e.firstLba) continue;  // gpt.range names it
-      const std::string name =
-          "GPT entry " + N(std::uint64_t{e.index} + 1) + " (Num " + N(e.index) + ")";
+      const std::string name = "GPT entry " + std::to_string(std::uint64_t{e.index} + 1) +
+                               " (Num " + std::to_string(e.index) + ")";
       check({name, e.firstLba, e.lastLba - e.firstLba + 1, e.firstLba, false});
     }
   }
@@ -78,15 +86,15 @@ void CheckAlignment(const MbrRecord& mbr, const MbrChains& chains, const GptReco
     const MbrPartitionEntry& e = mbr.entries[i];
     // The 0xEE entry covers the GPT itself, from LBA 1; a container is no partition.
     if (e.type == 0 || e.type == 0xEE || IsMbrExtendedType(e.type)) continue;
-    check({"MBR entry " + N(i + 1), e.startLba, e.sectorCount, e.startLba, true});
+    check({"MBR entry " + std::to_string(i + 1), e.startLba, e.sectorCount, e.startLba, true});
   }
   for (const auto& chain : chains) {
     if (!chain) continue;
     for (const EbrRecord& ebr : chain->ebrs) {
       for (const MbrPartitionEntry& e : ebr.entries) {
         if (e.type == 0 || IsMbrExtendedType(e.type)) continue;
-        check({"the logical partition of the EBR at LBA " + N(ebr.lba), ebr.lba + e.startLba,
-               e.sectorCount, e.startLba, true, true});
+        check({"the logical partition of the EBR at LBA " + std::to_string(ebr.lba),
+               ebr.lba + e.startLba, e.sectorCount, e.startLba, true, true});
       }
     }
   }

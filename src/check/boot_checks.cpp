@@ -29,7 +29,8 @@ void CheckSize(const BootRowRecord& row, const BootVolume& v, const DiskFacts& f
   if (row.row.totalSectors == 0 || partitionBytes == UINT64_MAX) return;
   const std::string volume = "the " + std::string(VolumeKindName(v.kind)) + " file system (" +
                              Sectors(v.totalSectors, v.bytesPerSector) + ")";
-  const std::string partition = "its partition (" + Sectors(row.row.totalSectors, facts.sectorSize) + ")";
+  const std::string partition =
+      "its partition (" + Sectors(row.row.totalSectors, facts.sectorSize) + ")";
   // Larger than the partition: its end lies in what follows.
   if (volumeBytes > partitionBytes) {
     out.push_back(Finding{
@@ -45,18 +46,18 @@ void CheckSize(const BootRowRecord& row, const BootVolume& v, const DiskFacts& f
   const std::uint64_t slack = partitionBytes - volumeBytes;
   const std::uint64_t allowed = std::max(kSlackSectors * facts.sectorSize, partitionBytes / 100);
   if (slack > allowed) {
-    out.push_back(Finding{"fs.size", Severity::kNote, row.row.lba, v.totalSectorsOffset,
-                          volume + " leaves " + std::to_string(slack) + " bytes of " + partition +
-                              " unused",
-                          std::to_string(partitionBytes) + " bytes", std::to_string(volumeBytes) + " bytes",
-                          "fatresize or ntfsresize grows the file system to fill it"});
+    out.push_back(
+        Finding{"fs.size", Severity::kNote, row.row.lba, v.totalSectorsOffset,
+                volume + " leaves " + std::to_string(slack) + " bytes of " + partition + " unused",
+                std::to_string(partitionBytes) + " bytes", std::to_string(volumeBytes) + " bytes",
+                "fatresize or ntfsresize grows the file system to fill it"});
   }
 }
 
 // The hidden sectors: the partition's start, which the volume's boot code
 // adds to every sector it reads.
-void CheckHiddenSectors(const BootRowRecord& row, const BootVolume& v, const PartitionOrigin& origin,
-                        const DiskFacts& facts, Findings& out) {
+void CheckHiddenSectors(const BootRowRecord& row, const BootVolume& v,
+                        const PartitionOrigin& origin, const DiskFacts& facts, Findings& out) {
   const std::uint64_t start = row.row.lba;
   // A start past 32 bits is beyond what the field holds: nothing to compare.
   if (start > UINT32_MAX) return;
@@ -92,10 +93,14 @@ bool IsNtfsType(std::uint8_t t) { return t == 0x07; }
 
 const char* ExpectedTypes(CheckedFsKind kind, bool hidden) {
   switch (kind) {
-    case CheckedFsKind::kFat: return hidden ? "0x11, 0x14, 0x16 or 0x1E" : "0x01, 0x04, 0x06 or 0x0E";
-    case CheckedFsKind::kFat32: return hidden ? "0x1B or 0x1C" : "0x0B or 0x0C";
-    case CheckedFsKind::kNtfs: return hidden ? "0x17" : "0x07";
-    case CheckedFsKind::kNone: break;
+    case CheckedFsKind::kFat:
+      return hidden ? "0x11, 0x14, 0x16 or 0x1E" : "0x01, 0x04, 0x06 or 0x0E";
+    case CheckedFsKind::kFat32:
+      return hidden ? "0x1B or 0x1C" : "0x0B or 0x0C";
+    case CheckedFsKind::kNtfs:
+      return hidden ? "0x17" : "0x07";
+    case CheckedFsKind::kNone:
+      break;
   }
   return "";
 }
@@ -104,7 +109,8 @@ const char* ExpectedTypes(CheckedFsKind kind, bool hidden) {
 // one of these kinds; others (0xDF...) are left alone.
 void CheckType(const BootRowRecord& row, const BootVolume& v, const PartitionOrigin& origin,
                Findings& out) {
-  if (origin.table != PartitionOrigin::Table::kMbr && origin.table != PartitionOrigin::Table::kLogical) {
+  if (origin.table != PartitionOrigin::Table::kMbr &&
+      origin.table != PartitionOrigin::Table::kLogical) {
     return;
   }
   const std::uint8_t type = origin.typeByte;
@@ -115,10 +121,14 @@ void CheckType(const BootRowRecord& row, const BootVolume& v, const PartitionOri
                     (v.kind == CheckedFsKind::kFat32 && IsFat32Type(plain)) ||
                     (v.kind == CheckedFsKind::kNtfs && IsNtfsType(plain));
   if (fits) return;
-  out.push_back(Finding{"fs.type", Severity::kWarning, row.row.lba, {},
+  out.push_back(Finding{"fs.type",
+                        Severity::kWarning,
+                        row.row.lba,
+                        {},
                         "the partition of type " + HexText(type, 2) + " holds a " +
                             VolumeKindName(v.kind) + " file system",
-                        ExpectedTypes(v.kind, hidden), HexText(type, 2),
+                        ExpectedTypes(v.kind, hidden),
+                        HexText(type, 2),
                         "systems that go by the type byte mount it wrongly or not at all: "
                         "sfdisk --part-type sets the type, the data stays"});
 }
@@ -136,7 +146,8 @@ void CheckBootRow(ReportState& state, const BootRowRecord& row, const PartitionO
   CheckHiddenSectors(row, v, origin, facts, out);
   CheckType(row, v, origin, out);
   if (fat) CheckFatDirty(row, v, out);
-  if (v.kind == CheckedFsKind::kFat32 && row.decoder == BootDecoder::kFat32) CheckFat32Backup(row, out);
+  if (v.kind == CheckedFsKind::kFat32 && row.decoder == BootDecoder::kFat32)
+    CheckFat32Backup(row, out);
   if (v.kind == CheckedFsKind::kFat32 && sizes) CheckFat32FsInfo(state, row, v, facts, out);
   if (v.kind == CheckedFsKind::kNtfs) CheckNtfsBackup(state, row, v, facts, out);
 }

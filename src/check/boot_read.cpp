@@ -12,7 +12,8 @@ std::optional<DiskSpan> LocateInPartition(std::uint64_t partitionLba, std::uint6
   DiskSpan span;
   const std::uint64_t first = offset / size;
   span.within = static_cast<std::uint32_t>(offset % size);
-  span.sectors = static_cast<std::uint32_t>((span.within + std::uint64_t{length} + size - 1) / size);
+  span.sectors =
+      static_cast<std::uint32_t>((span.within + std::uint64_t{length} + size - 1) / size);
   if (first > UINT64_MAX - partitionLba) return std::nullopt;
   span.lba = partitionLba + first;
   if (span.lba > UINT64_MAX - span.sectors) return std::nullopt;
@@ -24,10 +25,7 @@ std::optional<std::vector<std::uint8_t>> ReadSpan(ReportState& state, const Disk
                                                   const DiskFacts& facts) {
   if (state.disk == nullptr || span.sectors == 0) return std::nullopt;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(span.sectors) * facts.sectorSize);
-  if (ReadSectors(static_cast<std::uint32_t>(span.lba), static_cast<std::uint32_t>(span.lba >> 32),
-                  bytes.data(), span.sectors, state.disk) == 0) {
-    return std::nullopt;
-  }
+  if (!ReadSectorsAt(state.disk, span.lba, bytes.data(), span.sectors)) return std::nullopt;
   return bytes;
 }
 

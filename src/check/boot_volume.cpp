@@ -68,10 +68,14 @@ BootVolume ReadBootVolume(const BootRowRecord& row) {
 
 const char* VolumeKindName(CheckedFsKind kind) {
   switch (kind) {
-    case CheckedFsKind::kFat: return "FAT12/16";
-    case CheckedFsKind::kFat32: return "FAT32";
-    case CheckedFsKind::kNtfs: return "NTFS";
-    case CheckedFsKind::kNone: break;
+    case CheckedFsKind::kFat:
+      return "FAT12/16";
+    case CheckedFsKind::kFat32:
+      return "FAT32";
+    case CheckedFsKind::kNtfs:
+      return "NTFS";
+    case CheckedFsKind::kNone:
+      break;
   }
   return "no";
 }
@@ -85,12 +89,8 @@ std::uint64_t MulSat(std::uint64_t a, std::uint64_t b) {
   return a * b;
 }
 
-std::uint64_t AddSat(std::uint64_t a, std::uint64_t b) { return b > UINT64_MAX - a ? UINT64_MAX : a + b; }
-
-std::string HexText(std::uint64_t value, int digits) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<unsigned long long>(value));
-  return text;
+std::uint64_t AddSat(std::uint64_t a, std::uint64_t b) {
+  return b > UINT64_MAX - a ? UINT64_MAX : a + b;
 }
 
 }  // namespace disklens

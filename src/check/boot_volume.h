@@ -14,8 +14,8 @@ enum class CheckedFsKind { kNone, kFat, kFat32, kNtfs };
 
 struct BootVolume {
   CheckedFsKind kind = CheckedFsKind::kNone;
-  std::uint32_t bytesPerSector = 0;   // as recorded
-  std::uint64_t totalSectors = 0;     // FAT: the 16- or 32-bit count; NTFS: the count + 1
+  std::uint32_t bytesPerSector = 0;      // as recorded
+  std::uint64_t totalSectors = 0;        // FAT: the 16- or 32-bit count; NTFS: the count + 1
   std::uint32_t totalSectorsOffset = 0;  // the field that gave it
 };
 
@@ -34,8 +34,5 @@ bool IsSectorSize(std::uint64_t value, std::uint64_t low);
 // disk are never trusted to fit.
 std::uint64_t MulSat(std::uint64_t a, std::uint64_t b);
 std::uint64_t AddSat(std::uint64_t a, std::uint64_t b);
-
-// "0x41615252", "0x06": `digits` hexadecimal digits.
-std::string HexText(std::uint64_t value, int digits);
 
 }  // namespace disklens

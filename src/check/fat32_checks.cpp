@@ -57,10 +57,11 @@ void CheckFat32Backup(const BootRowRecord& row, Findings& out) {
   const std::uint16_t number = primary.U16(bs::kFat32BackupBootSector);
   // No backup named (0 or 0xFFFF): worth knowing, nothing differs.
   if (number == 0 || number == kNoSector) {
-    out.push_back(Finding{"fat32.backup", Severity::kNote, row.row.lba,
-                          static_cast<std::uint32_t>(bs::kFat32BackupBootSector),
-                          "the volume keeps no backup boot sector", "6", std::to_string(number),
-                          "fsck.fat -a writes one at sector 6 when the reserved sectors leave room"});
+    out.push_back(
+        Finding{"fat32.backup", Severity::kNote, row.row.lba,
+                static_cast<std::uint32_t>(bs::kFat32BackupBootSector),
+                "the volume keeps no backup boot sector", "6", std::to_string(number),
+                "fsck.fat -a writes one at sector 6 when the reserved sectors leave room"});
     return;
   }
   // Not read: a sector size no disk has, or past what 64 bits hold.
@@ -73,9 +74,16 @@ void CheckFat32Backup(const BootRowRecord& row, Findings& out) {
       "fsck.fat lists the differing bytes; its interactive mode (fsck.fat -r) copies the "
       "primary over the backup";
   // A blank backup: never written, or it could not be read.
-  if (std::all_of(backup.data, backup.data + kBootSectorBytes, [](std::uint8_t b) { return b == 0; })) {
-    out.push_back(Finding{"fat32.backup", Severity::kWarning, row.row.lba, {},
-                          where + " is blank or could not be read", "", "", hint});
+  if (std::all_of(backup.data, backup.data + kBootSectorBytes,
+                  [](std::uint8_t b) { return b == 0; })) {
+    out.push_back(Finding{"fat32.backup",
+                          Severity::kWarning,
+                          row.row.lba,
+                          {},
+                          where + " is blank or could not be read",
+                          "",
+                          "",
+                          hint});
     return;
   }
   // Every field as the primary's; the state byte's dirty flag alone is a note.
@@ -89,8 +97,14 @@ void CheckFat32Backup(const BootRowRecord& row, Findings& out) {
                           HexText(backup.U8(bs::kFat32StateFlags), 2), ""});
     return;
   }
-  out.push_back(Finding{"fat32.backup", Severity::kWarning, row.row.lba, {},
-                        where + " differs from the primary in " + Joined(names), "", "", hint});
+  out.push_back(Finding{"fat32.backup",
+                        Severity::kWarning,
+                        row.row.lba,
+                        {},
+                        where + " differs from the primary in " + Joined(names),
+                        "",
+                        "",
+                        hint});
 }
 
 void CheckFat32FsInfo(ReportState& state, const BootRowRecord& row, const BootVolume& v,
@@ -115,8 +129,14 @@ void CheckFat32FsInfo(ReportState& state, const BootRowRecord& row, const BootVo
   const std::string hint = "fsck.fat -a rewrites the FSInfo sector";
   const std::optional<std::vector<std::uint8_t>> bytes = ReadSpan(state, *span, facts);
   if (!bytes) {
-    out.push_back(Finding{"fat32.fsinfo", Severity::kWarning, row.row.lba, {},
-                          where + " could not be read", "", "", ""});
+    out.push_back(Finding{"fat32.fsinfo",
+                          Severity::kWarning,
+                          row.row.lba,
+                          {},
+                          where + " could not be read",
+                          "",
+                          "",
+                          ""});
     return;
   }
   const ByteView sector = ByteView{bytes->data(), bytes->size()}.From(span->within);
@@ -138,10 +158,16 @@ void CheckFat32FsInfo(ReportState& state, const BootRowRecord& row, const BootVo
     ++count;
   }
   if (first == nullptr) return;
-  out.push_back(Finding{"fat32.fsinfo", Severity::kWarning, row.row.lba, {},
-                        where + (count == 1 ? " lacks its signature at byte " :
-                                              " lacks its signatures at bytes ") + missing,
-                        HexText(first->value, 8), HexText(sector.U32(first->at), 8), hint});
+  out.push_back(Finding{
+      "fat32.fsinfo",
+      Severity::kWarning,
+      row.row.lba,
+      {},
+      where + (count == 1 ? " lacks its signature at byte " : " lacks its signatures at bytes ") +
+          missing,
+      HexText(first->value, 8),
+      HexText(sector.U32(first->at), 8),
+      hint});
 }
 
 }  // namespace disklens

@@ -1,6 +1,7 @@
 #include "check/finding.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace disklens {
 
@@ -14,6 +15,12 @@ const char* SeverityName(Severity severity) {
       return "error";
   }
   return "error";
+}
+
+std::string HexText(std::uint64_t value, int digits) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<unsigned long long>(value));
+  return text;
 }
 
 std::optional<Severity> WorstSeverity(const Findings& findings) {

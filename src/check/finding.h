@@ -28,6 +28,9 @@ struct Finding {
 
 using Findings = std::vector<Finding>;
 
+// `value` in fixed hex as the findings show it: "0x" and `digits` upper-case digits.
+std::string HexText(std::uint64_t value, int digits);
+
 // The worst severity of the list; none for an empty list.
 std::optional<Severity> WorstSeverity(const Findings& findings);
 

@@ -14,8 +14,6 @@ namespace disklens {
 
 namespace {
 
-std::string N(std::uint64_t value) { return std::to_string(value); }
-
 // Whether a valid header lies where a disk of `otherSize`-byte sectors keeps
 // it (byte `otherSize`, its LBA 1), read with this disk's sectors.
 bool GptAtOtherSectorSize(DiskDevice* disk, std::uint32_t otherSize, const DiskFacts& facts) {
@@ -25,10 +23,7 @@ bool GptAtOtherSectorSize(DiskDevice* disk, std::uint32_t otherSize, const DiskF
   const std::uint32_t sectors = std::max<std::uint32_t>(1, otherSize / ss);
   if (facts.sectorCount != 0 && lba + sectors > facts.sectorCount) return false;
   std::vector<std::uint8_t> buffer(static_cast<std::size_t>(sectors) * ss);
-  if (ReadSectors(static_cast<std::uint32_t>(lba), static_cast<std::uint32_t>(lba >> 32),
-                  buffer.data(), sectors, disk) == 0) {
-    return false;
-  }
+  if (!ReadSectorsAt(disk, lba, buffer.data(), sectors)) return false;
   return IsValidGptHeader(ByteView{buffer.data() + offset, otherSize}, 1, otherSize);
 }
 
@@ -36,8 +31,8 @@ Finding CopyFinding(const GptCopy& copy, bool primary, bool otherIntact) {
   const char* name = primary ? "primary" : "backup";
   Finding f{primary ? "gpt.primary" : "gpt.backup", Severity::kError, copy.lba, {}, "", "", "", ""};
   if (copy.headerRead) f.byteOffset = copy.fault.byteOffset;
-  f.message = std::string("the ") + name + " GPT at LBA " + N(copy.lba) + " fails the " +
-              copy.fault.check + " check";
+  f.message = std::string("the ") + name + " GPT at LBA " + std::to_string(copy.lba) +
+              " fails the " + copy.fault.check + " check";
   f.expected = copy.fault.expected;
   f.found = copy.fault.found;
   if (otherIntact) {
@@ -50,12 +45,16 @@ Finding CopyFinding(const GptCopy& copy, bool primary, bool otherIntact) {
   return f;
 }
 
-void Differ(Findings& out, const GptCopy& backup, const char* field,
-            std::string expected, std::string found) {
-  out.push_back({"gpt.differ", Severity::kError, backup.lba, {},
+void Differ(Findings& out, const GptCopy& backup, const char* field, std::string expected,
+            std::string found) {
+  out.push_back({"gpt.differ",
+                 Severity::kError,
+                 backup.lba,
+                 {},
                  std::string("the two GPT copies differ in ") + field +
-                     " (primary at LBA 1, backup at LBA " + N(backup.lba) + ")",
-                 std::move(expected), std::move(found),
+                     " (primary at LBA 1, backup at LBA " + std::to_string(backup.lba) + ")",
+                 std::move(expected),
+                 std::move(found),
                  "sgdisk -v compares them; gdisk's recovery menu (r) rebuilds one from the "
                  "other"});
 }
@@ -69,13 +68,14 @@ void CompareCopies(const GptCopy& primary, const GptCopy& backup, Findings& out)
   // The usable area is the same.
   if (p.firstUsableLba != b.firstUsableLba || p.lastUsableLba != b.lastUsableLba) {
     Differ(out, backup, "the usable LBAs",
-           N(p.firstUsableLba) + " to " + N(p.lastUsableLba),
-           N(b.firstUsableLba) + " to " + N(b.lastUsableLba));
+           std::to_string(p.firstUsableLba) + " to " + std::to_string(p.lastUsableLba),
+           std::to_string(b.firstUsableLba) + " to " + std::to_string(b.lastUsableLba));
   }
   // The arrays have the same shape and checksum.
   if (p.entryCount != b.entryCount || p.entrySize != b.entrySize) {
     Differ(out, backup, "the entry count or size",
-           N(p.entryCount) + " x " + N(p.entrySize), N(b.entryCount) + " x " + N(b.entrySize));
+           std::to_string(p.entryCount) + " x " + std::to_string(p.entrySize),
+           std::to_string(b.entryCount) + " x " + std::to_string(b.entrySize));
   } else if (p.entryArrayCrc != b.entryArrayCrc) {
     Differ(out, backup, "the entry-array CRC-32", "", "");
   } else {
@@ -89,8 +89,8 @@ void CompareCopies(const GptCopy& primary, const GptCopy& backup, Findings& out)
   // Each names the other: MyLBA and AlternateLBA crossed.
   if (p.alternateLba != backup.lba || b.alternateLba != primary.lba) {
     Differ(out, backup, "where each puts the other",
-           "AlternateLBAs " + N(backup.lba) + " and " + N(primary.lba),
-           N(p.alternateLba) + " and " + N(b.alternateLba));
+           "AlternateLBAs " + std::to_string(backup.lba) + " and " + std::to_string(primary.lba),
+           std::to_string(p.alternateLba) + " and " + std::to_string(b.alternateLba));
   }
 }
 
@@ -131,12 +131,16 @@ void CheckGptLayer(ReportState& state, const MbrRecord& mbr, const GptRecord& /*
   if (!primary.Intact() && !backup.Intact()) {
     const std::uint32_t other = facts.sectorSize == 512 ? 4096 : facts.sectorSize == 4096 ? 512 : 0;
     if (other != 0 && GptAtOtherSectorSize(disk, other, facts)) {
-      out.push_back({"gpt.sector-size", Severity::kWarning, {}, {},
-                     "no valid GPT at " + N(facts.sectorSize) + "-byte sectors, but one at " +
-                         N(other) + "-byte sectors",
-                     N(other), N(facts.sectorSize),
-                     "name the image with the suffix @" + N(other) + " (e.g. disk.img@" + N(other) +
-                         ")"});
+      out.push_back({"gpt.sector-size",
+                     Severity::kWarning,
+                     {},
+                     {},
+                     "no valid GPT at " + std::to_string(facts.sectorSize) +
+                         "-byte sectors, but one at " + std::to_string(other) + "-byte sectors",
+                     std::to_string(other),
+                     std::to_string(facts.sectorSize),
+                     "name the image with the suffix @" + std::to_string(other) +
+                         " (e.g. disk.img@" + std::to_string(other) + ")"});
       return;
     }
     // No 0xEE entry and no header anywhere: not a GPT disk, nothing to say.
@@ -155,10 +159,11 @@ void CheckGptLayer(ReportState& state, const MbrRecord& mbr, const GptRecord& /*
   // and the JSON's gpt_backup still carries the entries.
   // The primary points past the disk's end: the backup was cut off.
   if (cutShort) {
-    out.push_back({"gpt.truncated", Severity::kError, 1, static_cast<std::uint32_t>(kGptAlternateLba),
-                   "the primary GPT puts its backup at LBA " + N(alternate) +
-                       ", past the disk's last LBA " + N(last),
-                   "at most " + N(last), N(alternate),
+    out.push_back({"gpt.truncated", Severity::kError, 1,
+                   static_cast<std::uint32_t>(kGptAlternateLba),
+                   "the primary GPT puts its backup at LBA " + std::to_string(alternate) +
+                       ", past the disk's last LBA " + std::to_string(last),
+                   "at most " + std::to_string(last), std::to_string(alternate),
                    "the image is cut short or read with the wrong sector size (give it as "
                    "IMAGE@SIZE); restore the image's end before writing to it"});
   }
@@ -166,20 +171,26 @@ void CheckGptLayer(ReportState& state, const MbrRecord& mbr, const GptRecord& /*
     out.push_back(CopyFinding(backup, false, primary.Intact()));
   }
   if (!cutShort && used.Intact() && known && used.record.header.lastUsableLba > last) {
-    out.push_back({"gpt.truncated", Severity::kError, used.lba,
-                   static_cast<std::uint32_t>(kGptLastUsableLba),
-                   "the GPT's usable area ends at LBA " + N(used.record.header.lastUsableLba) +
-                       ", past the disk's last LBA " + N(last),
-                   "at most " + N(last), N(used.record.header.lastUsableLba),
-                   "the image is cut short or read with the wrong sector size (give it as "
-                   "IMAGE@SIZE)"});
+    out.push_back(
+        {"gpt.truncated", Severity::kError, used.lba, static_cast<std::uint32_t>(kGptLastUsableLba),
+         "the GPT's usable area ends at LBA " + std::to_string(used.record.header.lastUsableLba) +
+             ", past the disk's last LBA " + std::to_string(last),
+         "at most " + std::to_string(last), std::to_string(used.record.header.lastUsableLba),
+         "the image is cut short or read with the wrong sector size (give it as "
+         "IMAGE@SIZE)"});
   }
   // The backup sits before the end: the disk grew, or the image went to larger media.
   if (backup.Intact() && known && backup.lba < last) {
-    out.push_back({"gpt.backup-not-at-end", Severity::kWarning, backup.lba, {},
-                   "the backup GPT lies at LBA " + N(backup.lba) + ", before the disk's last LBA " +
-                       N(last) + "; harmless, but the space behind it is out of the usable area",
-                   N(last), N(backup.lba), "sgdisk -e moves the backup GPT to the end"});
+    out.push_back({"gpt.backup-not-at-end",
+                   Severity::kWarning,
+                   backup.lba,
+                   {},
+                   "the backup GPT lies at LBA " + std::to_string(backup.lba) +
+                       ", before the disk's last LBA " + std::to_string(last) +
+                       "; harmless, but the space behind it is out of the usable area",
+                   std::to_string(last),
+                   std::to_string(backup.lba),
+                   "sgdisk -e moves the backup GPT to the end"});
   }
   if (primary.Intact() && backup.Intact()) CompareCopies(primary, backup, out);
   CheckGptEntries(used, out);

@@ -3,20 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "check/finding.h"
 #include "disk/transfer.h"
 #include "gpt/crc32.h"
 
 namespace disklens {
 
 namespace {
-
-std::string Hex32(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", value);
-  return text;
-}
-
-std::string Number(std::uint64_t value) { return std::to_string(value); }
 
 // The signature's 8 bytes as text, a byte that is no printable ASCII as '.'.
 std::string SignatureText(ByteView header) {
@@ -47,11 +40,6 @@ std::uint64_t ArraySectors(ByteView header, std::uint32_t sectorSize) {
   return (ArrayBytes(header) + sectorSize - 1) / sectorSize;
 }
 
-bool ReadAt(DiskDevice* disk, std::uint64_t lba, std::uint8_t* buffer, std::uint32_t sectors) {
-  return ReadSectors(static_cast<std::uint32_t>(lba), static_cast<std::uint32_t>(lba >> 32), buffer,
-                     sectors, disk) != 0;
-}
-
 }  // namespace
 
 ByteView GptCopy::Header() const {
@@ -62,7 +50,8 @@ ByteView GptCopy::Array() const {
   if (bytes.size() <= sectorSize) return {};
   const std::uint64_t claimed = ArrayBytes(Header());
   const std::size_t held = bytes.size() - sectorSize;
-  return ByteView{bytes.data() + sectorSize, claimed < held ? static_cast<std::size_t>(claimed) : held};
+  return ByteView{bytes.data() + sectorSize,
+                  claimed < held ? static_cast<std::size_t>(claimed) : held};
 }
 
 GptCopyFault CheckGptCopyHeader(ByteView h, std::uint64_t lba, std::uint32_t sectorSize) {
@@ -72,44 +61,48 @@ GptCopyFault CheckGptCopyHeader(ByteView h, std::uint64_t lba, std::uint32_t sec
   }
   // The revision is 1.0; no other was ever defined.
   if (h.U32(kGptRevision) != kGptRevision100) {
-    return Fail("revision", kGptRevision, Hex32(kGptRevision100), Hex32(h.U32(kGptRevision)));
+    return Fail("revision", kGptRevision, HexText(kGptRevision100, 8),
+                HexText(h.U32(kGptRevision), 8));
   }
   // HeaderSize covers at least the fields and at most the sector read.
   const std::uint32_t size = h.U32(kGptHeaderSize);
   if (size < kGptHeaderFieldBytes || size > sectorSize || !h.Has(0, size)) {
-    return Fail("header size", kGptHeaderSize, "92 to " + Number(sectorSize), Number(size));
+    return Fail("header size", kGptHeaderSize, "92 to " + std::to_string(sectorSize),
+                std::to_string(size));
   }
   // The header's CRC-32, taken with its own field as zeros.
   const std::uint32_t crc = HeaderCrc(h, size);
   if (crc != h.U32(kGptHeaderCrc)) {
-    return Fail("header CRC-32", kGptHeaderCrc, Hex32(crc), Hex32(h.U32(kGptHeaderCrc)));
+    return Fail("header CRC-32", kGptHeaderCrc, HexText(crc, 8), HexText(h.U32(kGptHeaderCrc), 8));
   }
   // MyLBA is the sector the header was read from.
   if (h.U64(kGptMyLba) != lba) {
-    return Fail("MyLBA", kGptMyLba, Number(lba), Number(h.U64(kGptMyLba)));
+    return Fail("MyLBA", kGptMyLba, std::to_string(lba), std::to_string(h.U64(kGptMyLba)));
   }
   // FirstUsableLBA is not past LastUsableLBA.
   const std::uint64_t first = h.U64(kGptFirstUsableLba);
   const std::uint64_t last = h.U64(kGptLastUsableLba);
   if (first > last) {
-    return Fail("FirstUsableLBA/LastUsableLBA order", kGptFirstUsableLba, "at most " + Number(last),
-                Number(first));
+    return Fail("FirstUsableLBA/LastUsableLBA order", kGptFirstUsableLba,
+                "at most " + std::to_string(last), std::to_string(first));
   }
   // The header lies outside the usable area.
   if (lba >= first && lba <= last) {
     return Fail("header outside the usable area", kGptMyLba,
-                "below " + Number(first) + " or above " + Number(last), Number(lba));
+                "below " + std::to_string(first) + " or above " + std::to_string(last),
+                std::to_string(lba));
   }
   // An entry holds at least the 128 bytes of its fields, in whole 8-byte units.
   const std::uint32_t entrySize = h.U32(kGptEntrySize);
   if (entrySize < kEntryReadBytes || entrySize % 8 != 0) {
-    return Fail("entry size", kGptEntrySize, "128 or a larger multiple of 8", Number(entrySize));
+    return Fail("entry size", kGptEntrySize, "128 or a larger multiple of 8",
+                std::to_string(entrySize));
   }
   // At least one entry, and an array the check reads whole.
   if (h.U32(kGptEntryCount) == 0) return Fail("entry count", kGptEntryCount, "at least 1", "0");
   if (ArrayBytes(h) > kGptCheckArrayCap) {
     return Fail("entry-array size", kGptEntryCount, "at most 4 MiB (all this check reads)",
-                Number(ArrayBytes(h)) + " bytes");
+                std::to_string(ArrayBytes(h)) + " bytes");
   }
   // The array lies beside the header, outside the usable area.
   const std::uint64_t arrayLba = h.U64(kGptEntryLba);
@@ -117,9 +110,10 @@ GptCopyFault CheckGptCopyHeader(ByteView h, std::uint64_t lba, std::uint32_t sec
   const bool overHeader = lba >= arrayLba && lba < arrayEnd;
   const bool overUsable = arrayLba <= last && arrayEnd > first;
   if (arrayLba == 0 || arrayLba >= (std::uint64_t{1} << 62) || overHeader || overUsable) {
-    return Fail("entry-array location", kGptEntryLba,
-                "outside the header and LBAs " + Number(first) + " to " + Number(last),
-                Number(arrayLba));
+    return Fail(
+        "entry-array location", kGptEntryLba,
+        "outside the header and LBAs " + std::to_string(first) + " to " + std::to_string(last),
+        std::to_string(arrayLba));
   }
   return {};
 }
@@ -138,7 +132,7 @@ GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCou
     return copy;
   }
   copy.bytes.resize(ss);
-  if (!ReadAt(disk, lba, copy.bytes.data(), 1)) {
+  if (!ReadSectorsAt(disk, lba, copy.bytes.data(), 1)) {
     copy.bytes.clear();
     copy.fault = Fail("header read", 0, "", "the sector could not be read");
     return copy;
@@ -156,17 +150,18 @@ GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCou
   const std::uint64_t arrayLba = h.U64(kGptEntryLba);
   const std::uint64_t sectors = ArraySectors(h, ss);
   if (sectorCount != 0 && (arrayLba >= sectorCount || sectors > sectorCount - arrayLba)) {
-    copy.fault = Fail("entry-array location", kGptEntryLba,
-                      "inside the disk's " + Number(sectorCount) + " sectors",
-                      "LBAs " + Number(arrayLba) + " to " + Number(arrayLba + sectors - 1));
+    copy.fault =
+        Fail("entry-array location", kGptEntryLba,
+             "inside the disk's " + std::to_string(sectorCount) + " sectors",
+             "LBAs " + std::to_string(arrayLba) + " to " + std::to_string(arrayLba + sectors - 1));
     return copy;
   }
   copy.bytes.resize(ss + static_cast<std::size_t>(sectors) * ss);
-  if (!ReadAt(disk, arrayLba, copy.bytes.data() + ss, static_cast<std::uint32_t>(sectors))) {
+  if (!ReadSectorsAt(disk, arrayLba, copy.bytes.data() + ss, static_cast<std::uint32_t>(sectors))) {
     copy.bytes.resize(ss);
     copy.fault = Fail("entry-array read", kGptEntryLba, "",
-                      "LBAs " + Number(arrayLba) + " to " + Number(arrayLba + sectors - 1) +
-                          " could not be read");
+                      "LBAs " + std::to_string(arrayLba) + " to " +
+                          std::to_string(arrayLba + sectors - 1) + " could not be read");
     return copy;
   }
   // The entry array's CRC-32, over count * size bytes. The header is looked
@@ -175,8 +170,8 @@ GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCou
   const ByteView array = copy.Array();
   const std::uint32_t crc = Crc32Update(0, array.data, static_cast<std::uint32_t>(array.size));
   if (crc != header.U32(kGptEntryArrayCrc)) {
-    copy.fault = Fail("entry-array CRC-32", kGptEntryArrayCrc, Hex32(crc),
-                      Hex32(header.U32(kGptEntryArrayCrc)));
+    copy.fault = Fail("entry-array CRC-32", kGptEntryArrayCrc, HexText(crc, 8),
+                      HexText(header.U32(kGptEntryArrayCrc), 8));
     return copy;
   }
   const GptView view{copy.bytes.data(), static_cast<std::uint32_t>(copy.bytes.size()),

@@ -19,7 +19,7 @@ inline constexpr std::uint64_t kGptCheckArrayCap = 4u * 1024 * 1024;
 
 // The first check a copy fails; `check` is null when it fails none.
 struct GptCopyFault {
-  const char* check = nullptr;  // e.g. "header CRC-32"
+  const char* check = nullptr;   // e.g. "header CRC-32"
   std::uint32_t byteOffset = 0;  // of the field, within the header's sector
   std::string expected;
   std::string found;

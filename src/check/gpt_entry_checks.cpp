@@ -8,11 +8,10 @@ namespace disklens {
 
 namespace {
 
-std::string N(std::uint64_t value) { return std::to_string(value); }
-
 // Counted from 1 as sgdisk and gdisk do, with the Num column of the report's rows.
 std::string Entry(std::uint32_t index) {
-  return "GPT entry " + N(std::uint64_t{index} + 1) + " (Num " + N(index) + ")";
+  return "GPT entry " + std::to_string(std::uint64_t{index} + 1) + " (Num " +
+         std::to_string(index) + ")";
 }
 
 // The sector and byte where slot `index`'s field at `field` lies.
@@ -28,8 +27,14 @@ void Append(std::vector<Finding>& found, const char* id, const char* what, Findi
   const std::size_t kept = std::min(found.size(), kMaxEntryFindings);
   for (std::size_t i = 0; i < kept; ++i) out.push_back(std::move(found[i]));
   if (found.size() > kept) {
-    out.push_back({id, Severity::kError, {}, {},
-                   N(found.size() - kept) + " more " + what + " not listed", "", "", ""});
+    out.push_back({id,
+                   Severity::kError,
+                   {},
+                   {},
+                   std::to_string(found.size() - kept) + " more " + what + " not listed",
+                   "",
+                   "",
+                   ""});
   }
 }
 
@@ -40,10 +45,14 @@ void CheckGptEntries(const GptCopy& copy, Findings& out) {
   const GptHeaderRecord& h = copy.record.header;
   // An entry is 128 bytes: Linux refuses a table of any other size.
   if (h.entrySize != kEntryReadBytes) {
-    Finding f{"gpt.entry-size", Severity::kWarning, copy.lba, static_cast<std::uint32_t>(kGptEntrySize),
-              "the GPT's entries are " + N(h.entrySize) +
+    Finding f{"gpt.entry-size",
+              Severity::kWarning,
+              copy.lba,
+              static_cast<std::uint32_t>(kGptEntrySize),
+              "the GPT's entries are " + std::to_string(h.entrySize) +
                   " bytes long; Linux reads only tables of 128-byte entries",
-              "128", N(h.entrySize),
+              "128",
+              std::to_string(h.entrySize),
               "sgdisk, gdisk and the firmware read it; a partitioner that writes the table anew "
               "(gdisk: w) keeps the size it read, so recreate the table to change it"};
     out.push_back(std::move(f));
@@ -54,15 +63,19 @@ void CheckGptEntries(const GptCopy& copy, Findings& out) {
   for (const GptEntryRecord& e : copy.record.entries) {
     const bool reversed = e.lastLba < e.firstLba;
     if (!reversed && e.firstLba >= h.firstUsableLba && e.lastLba <= h.lastUsableLba) continue;
-    Finding f{"gpt.range", Severity::kError, {}, {},
-              reversed ? Entry(e.index) + " ends at LBA " + N(e.lastLba) +
-                             " before it starts at LBA " + N(e.firstLba)
-                       : Entry(e.index) + " (LBAs " + N(e.firstLba) + " to " + N(e.lastLba) +
-                             ") lies outside the usable LBAs",
-              reversed ? "" : N(h.firstUsableLba) + " to " + N(h.lastUsableLba),
-              reversed ? "" : N(e.firstLba) + " to " + N(e.lastLba),
-              "check the partition with sgdisk -i " + N(std::uint64_t{e.index} + 1) +
-                  ", then correct or delete the entry (gdisk)"};
+    Finding f{
+        "gpt.range",
+        Severity::kError,
+        {},
+        {},
+        reversed ? Entry(e.index) + " ends at LBA " + std::to_string(e.lastLba) +
+                       " before it starts at LBA " + std::to_string(e.firstLba)
+                 : Entry(e.index) + " (LBAs " + std::to_string(e.firstLba) + " to " +
+                       std::to_string(e.lastLba) + ") lies outside the usable LBAs",
+        reversed ? "" : std::to_string(h.firstUsableLba) + " to " + std::to_string(h.lastUsableLba),
+        reversed ? "" : std::to_string(e.firstLba) + " to " + std::to_string(e.lastLba),
+        "check the partition with sgdisk -i " + std::to_string(std::uint64_t{e.index} + 1) +
+            ", then correct or delete the entry (gdisk)"};
     PlaceSlot(copy, e.index, kEntryStartLba, f);
     range.push_back(std::move(f));
   }
@@ -74,19 +87,23 @@ void CheckGptEntries(const GptCopy& copy, Findings& out) {
   for (const GptEntryRecord& e : copy.record.entries) {
     if (e.lastLba >= e.firstLba) sorted.push_back(&e);
   }
-  std::stable_sort(sorted.begin(), sorted.end(),
-                   [](const GptEntryRecord* a, const GptEntryRecord* b) {
-                     return a->firstLba < b->firstLba;
-                   });
+  std::stable_sort(
+      sorted.begin(), sorted.end(),
+      [](const GptEntryRecord* a, const GptEntryRecord* b) { return a->firstLba < b->firstLba; });
   std::vector<Finding> overlap;
   const GptEntryRecord* reach = nullptr;
   for (const GptEntryRecord* e : sorted) {
     if (reach != nullptr && e->firstLba <= reach->lastLba) {
       const std::uint64_t to = std::min(e->lastLba, reach->lastLba);
-      Finding f{"gpt.overlap", Severity::kError, {}, {},
+      Finding f{"gpt.overlap",
+                Severity::kError,
+                {},
+                {},
                 Entry(reach->index) + " and " + Entry(e->index) + " share LBAs " +
-                    N(e->firstLba) + " to " + N(to),
-                "", "", "sgdisk -v lists the overlap; shrink or delete one of them (gdisk)"};
+                    std::to_string(e->firstLba) + " to " + std::to_string(to),
+                "",
+                "",
+                "sgdisk -v lists the overlap; shrink or delete one of them (gdisk)"};
       PlaceSlot(copy, e->index, kEntryStartLba, f);
       overlap.push_back(std::move(f));
     }

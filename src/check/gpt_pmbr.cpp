@@ -42,9 +42,14 @@ void CheckProtectiveMbr(const MbrRecord& mbr, const GptRecord& gpt, const DiskFa
   }
   // One 0xEE entry: a second one is a table no partitioner writes.
   if (protective > 1) {
-    out.push_back({"pmbr.count", Severity::kWarning, 0, {},
-                   std::to_string(protective) + " entries of sector 0 have type 0xEE", "1",
-                   std::to_string(protective), "gdisk rewrites the protective MBR when it writes"});
+    out.push_back({"pmbr.count",
+                   Severity::kWarning,
+                   0,
+                   {},
+                   std::to_string(protective) + " entries of sector 0 have type 0xEE",
+                   "1",
+                   std::to_string(protective),
+                   "gdisk rewrites the protective MBR when it writes"});
   }
   for (std::size_t i = 0; i < mbr.entries.size(); ++i) {
     const MbrPartitionEntry& e = mbr.entries[i];

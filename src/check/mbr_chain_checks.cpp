@@ -95,7 +95,7 @@ void CheckWalkEnd(const ChainRecord& chain, Findings& out) {
     case ChainEnd::kNoSignature: {
       Finding f = ChainFinding("ebr.signature", Severity::kError, walk.lba,
                                at + " has no 0x55 0xAA signature, so the chain ends there and "
-                               "no logical partition behind it is seen",
+                                    "no logical partition behind it is seen",
                                "testdisk can search for the logical partitions and write the "
                                "chain again");
       f.byteOffset = static_cast<std::uint32_t>(kBootSignatureOffset);
@@ -104,19 +104,20 @@ void CheckWalkEnd(const ChainRecord& chain, Findings& out) {
       return;
     }
     case ChainEnd::kLoop: {
-      const std::string from =
-          chain.ebrs.empty() ? "a link" : "the link of the EBR at LBA " +
-                                              std::to_string(chain.ebrs.back().lba);
+      const std::string from = chain.ebrs.empty() ? "a link"
+                                                  : "the link of the EBR at LBA " +
+                                                        std::to_string(chain.ebrs.back().lba);
       out.push_back(ChainFinding("ebr.loop", Severity::kError, walk.lba,
-                                 from + " leads back to " + at + ", already walked: the chain "
-                                 "loops",
+                                 from + " leads back to " + at +
+                                     ", already walked: the chain "
+                                     "loops",
                                  "fdisk or testdisk can write the chain again"));
       return;
     }
     case ChainEnd::kReadError:
       out.push_back(ChainFinding("ebr.unreadable", Severity::kError, walk.lba,
                                  at + " could not be read, so the chain ends there and no "
-                                 "logical partition behind it is seen",
+                                      "logical partition behind it is seen",
                                  "Check the disk's health (smartctl -a) or the image's size"));
       return;
     case ChainEnd::kChainCap:

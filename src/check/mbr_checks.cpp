@@ -83,17 +83,17 @@ void CheckMbrLayer(const MbrRecord& mbr, const MbrChains& chains, const DiskFact
   if (active.size() > 1) {
     out.push_back(TableFinding("mbr.active", Severity::kWarning,
                                EntryList(active) + " are all marked active (0x80), where boot "
-                               "code expects one",
+                                                   "code expects one",
                                "sfdisk --activate DEVICE N leaves entry N the only active one"));
   }
   // One extended entry at most.
   if (extended.size() > 1) {
-    Finding f = TableFinding("mbr.extended-count", Severity::kWarning,
-                             "sector 0 has " + std::to_string(extended.size()) +
-                                 " extended entries, " + EntryList(extended) +
-                                 ", where DOS and Windows expect one",
-                             "Linux follows every one; others see only the logical partitions "
-                             "of the first");
+    Finding f =
+        TableFinding("mbr.extended-count", Severity::kWarning,
+                     "sector 0 has " + std::to_string(extended.size()) + " extended entries, " +
+                         EntryList(extended) + ", where DOS and Windows expect one",
+                     "Linux follows every one; others see only the logical partitions "
+                     "of the first");
     f.expected = std::to_string(1);  // not a literal: GCC 12 warns falsely (-Wrestrict)
     f.found = std::to_string(extended.size());
     out.push_back(std::move(f));

@@ -11,12 +11,6 @@ namespace disklens {
 
 namespace {
 
-std::string Hex2(unsigned value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%02X", value & 0xFFu);
-  return text;
-}
-
 struct Chs {
   unsigned cylinder = 0, head = 0, sector = 0;
   bool operator==(const Chs&) const = default;
@@ -53,8 +47,9 @@ bool IsBeyondChsMarker(const Chs& c, const BiosGeometry& bios) {
 bool ChsMatches(const Chs& stored, std::uint64_t lba, const BiosGeometry& bios,
                 std::string& expected) {
   const std::optional<Chs> want = ExpectedChs(lba, bios);
-  expected = want ? ChsText(*want) : "1023/" + std::to_string(bios.highestHead) + "/" +
-                                         std::to_string(bios.sectorsPerTrack);
+  expected = want ? ChsText(*want)
+                  : "1023/" + std::to_string(bios.highestHead) + "/" +
+                        std::to_string(bios.sectorsPerTrack);
   return want ? stored == *want : IsBeyondChsMarker(stored, bios);
 }
 
@@ -80,11 +75,11 @@ void CheckBootFlag(const MbrPartitionEntry& entry, const EntrySite& site, Findin
   f.byteOffset = static_cast<std::uint32_t>(kPartitionTableOffset +
                                             kPartitionEntrySize * static_cast<unsigned>(site.slot) +
                                             mbr_entry::kStatus);
-  f.message = EntryName(site) + " has the boot indicator " + Hex2(entry.status) +
+  f.message = EntryName(site) + " has the boot indicator " + HexText((entry.status) & 0xFFu, 2) +
               (site.inEbr ? ", which partitioning tools may refuse"
                           : ", so Linux and parted refuse the whole table");
   f.expected = "0x00 or 0x80";
-  f.found = Hex2(entry.status);
+  f.found = HexText((entry.status) & 0xFFu, 2);
   f.hint = "sfdisk --activate DEVICE [N] writes every indicator again, 0x80 for entry N only";
   out.push_back(std::move(f));
 }
@@ -109,8 +104,9 @@ void CheckPastEnd(std::uint64_t first, std::uint64_t count, const EntrySite& sit
   f.message += ", so the image may be truncated or the sector size wrong";
   f.expected = "end <= " + std::to_string(LastLba(facts));
   f.found = "end " + std::to_string(needed - 1);
-  f.hint = "Copy the disk again whole, or read it with the sector size the table was written "
-           "for; sfdisk --verify reports the same";
+  f.hint =
+      "Copy the disk again whole, or read it with the sector size the table was written "
+      "for; sfdisk --verify reports the same";
   out.push_back(std::move(f));
 }
 
@@ -131,8 +127,12 @@ void CheckChs(const MbrPartitionEntry& entry, std::uint64_t first, const EntrySi
   f.id = "mbr.chs";
   f.severity = Severity::kNote;
   f.lba = first;
-  f.message = "the CHS " + std::string(startOk ? "end" : endOk ? "start" : "start and end") +
-              " of " + EntryName(site) + (startOk || endOk ? " differs" : " differ") + " from its " + SectorRange(first, entry.sectorCount) +
+  f.message = "the CHS " +
+              std::string(startOk ? "end"
+                          : endOk ? "start"
+                                  : "start and end") +
+              " of " + EntryName(site) + (startOk || endOk ? " differs" : " differ") +
+              " from its " + SectorRange(first, entry.sectorCount) +
               " under the BIOS geometry of " + std::to_string(bios.highestHead + 1u) +
               " heads and " + std::to_string(bios.sectorsPerTrack) + " sectors a track";
   f.expected = wantStart + "-" + wantEnd;

@@ -83,8 +83,9 @@ Finding OverlapFinding(const Extent& earlier, const Extent& later) {
     f.message = later.Name() + " overlaps " + earlier.Name() + " by " +
                 std::to_string(earlier.last - later.first + 1) + " sectors";
   }
-  f.hint = "A write to either destroys the other's data: copy both off before mending the "
-           "table (fdisk, sfdisk)";
+  f.hint =
+      "A write to either destroys the other's data: copy both off before mending the "
+      "table (fdisk, sfdisk)";
   return f;
 }
 
@@ -107,8 +108,8 @@ void CheckOverlaps(const MbrRecord& mbr, const MbrChains& chains, Findings& out)
         Finding more;
         more.id = "mbr.overlap";
         more.severity = Severity::kError;
-        more.message = "more partitions overlap than the " +
-                       std::to_string(kMaxOverlapFindings) + " pairs listed";
+        more.message = "more partitions overlap than the " + std::to_string(kMaxOverlapFindings) +
+                       " pairs listed";
         out.push_back(std::move(more));
         return;
       }

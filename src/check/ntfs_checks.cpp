@@ -20,7 +20,8 @@ void CheckNtfsBackup(ReportState& state, const BootRowRecord& row, const BootVol
   }
   // The backup: the volume's sector numbered by its total sector count.
   const std::uint64_t offset = volumeBytes - v.bytesPerSector;
-  const auto length = static_cast<std::uint32_t>(std::min<std::size_t>(v.bytesPerSector, row.sector.size));
+  const auto length =
+      static_cast<std::uint32_t>(std::min<std::size_t>(v.bytesPerSector, row.sector.size));
   const std::optional<DiskSpan> span = LocateInPartition(row.row.lba, offset, length, facts);
   if (!span) return;
   const std::string where = "the NTFS backup boot sector at LBA " + std::to_string(span->lba);
@@ -28,8 +29,8 @@ void CheckNtfsBackup(ReportState& state, const BootRowRecord& row, const BootVol
       "ntfsfix copies the primary boot sector there (ntfsfix -n shows what it would do)";
   const std::optional<std::vector<std::uint8_t>> bytes = ReadSpan(state, *span, facts);
   if (!bytes) {
-    out.push_back(Finding{"ntfs.backup", Severity::kError, span->lba, {}, where + " could not be read",
-                          "", "", ""});
+    out.push_back(Finding{
+        "ntfs.backup", Severity::kError, span->lba, {}, where + " could not be read", "", "", ""});
     return;
   }
   const ByteView backup = ByteView{bytes->data(), bytes->size()}.From(span->within);

@@ -14,10 +14,10 @@ namespace disklens {
 struct PartitionOrigin {
   enum class Table { kUnknown, kMbr, kLogical, kGpt };
   Table table = Table::kUnknown;
-  std::uint8_t typeByte = 0;             // kMbr, kLogical: the entry's type byte
-  std::uint64_t ebrLba = 0;              // kLogical: the EBR whose entry describes it
-  std::uint64_t entrySectors = 0;        // the entry's size in sectors
-  const GptEntryRecord* gpt = nullptr;   // kGpt: the entry, valid while the record lives
+  std::uint8_t typeByte = 0;            // kMbr, kLogical: the entry's type byte
+  std::uint64_t ebrLba = 0;             // kLogical: the EBR whose entry describes it
+  std::uint64_t entrySectors = 0;       // the entry's size in sectors
+  const GptEntryRecord* gpt = nullptr;  // kGpt: the entry, valid while the record lives
 };
 
 // The entry that puts a partition at `row.lba`: sector 0's first, then the

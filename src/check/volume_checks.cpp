@@ -30,19 +30,17 @@ Wide Multiply(std::uint64_t count, std::uint32_t unit) {
 bool Greater(Wide a, Wide b) { return a.high != b.high ? a.high > b.high : a.low > b.low; }
 bool Equal(Wide a, Wide b) { return a.high == b.high && a.low == b.low; }
 
-std::string Hex32(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
-  return text;
-}
-
 const char* TextDecoderName(BootDecoder decoder) {
   switch (decoder) {
-    case BootDecoder::kFat: return "FAT12/16";
-    case BootDecoder::kFat32: return "FAT32";
-    case BootDecoder::kNtfs: return "NTFS";
+    case BootDecoder::kFat:
+      return "FAT12/16";
+    case BootDecoder::kFat32:
+      return "FAT32";
+    case BootDecoder::kNtfs:
+      return "NTFS";
     case BootDecoder::kImageTrailer:
-    case BootDecoder::kNone: break;
+    case BootDecoder::kNone:
+      break;
   }
   return "boot sector";
 }
@@ -93,8 +91,9 @@ void CheckSize(const BootRowRecord& row, std::uint64_t sectors, std::uint32_t un
               std::to_string(row.row.totalSectors) + " sectors of " + std::to_string(diskSector);
   f.expected = "at most " + std::to_string(row.row.totalSectors * diskSector / unit) + " sectors";
   f.found = std::to_string(sectors) + " sectors";
-  f.hint = "the partition was shrunk under the volume or the volume copied onto a smaller one; "
-           "grow the partition back (sfdisk, sgdisk) before the volume is written to";
+  f.hint =
+      "the partition was shrunk under the volume or the volume copied onto a smaller one; "
+      "grow the partition back (sfdisk, sgdisk) before the volume is written to";
   out.push_back(std::move(f));
 }
 
@@ -120,8 +119,8 @@ void CheckExfat(const BootRowRecord& row, std::uint32_t diskSector, Findings& ou
                   std::to_string(r.firstSector + exfat::kChecksumSector) +
                   " does not repeat the checksum of sectors " + std::to_string(r.firstSector) +
                   " to " + std::to_string(r.firstSector + exfat::kChecksumSector - 1);
-      f.expected = Hex32(r.sum.computed);
-      f.found = Hex32(r.sum.stored);
+      f.expected = HexText(r.sum.computed, 8);
+      f.found = HexText(r.sum.stored, 8);
       f.hint = r.firstSector == 0
                    ? "a system then mounts the volume from the backup region, if at all; "
                      "fsck.exfat restores the main region from a sound backup"
@@ -140,9 +139,10 @@ void CheckExfat(const BootRowRecord& row, std::uint32_t diskSector, Findings& ou
       }
       f.message = "the backup boot sector of the exFAT volume at LBA " + lba +
                   " differs from the main one in " + names;
-      f.hint = "one of the two was written apart from the other; fsck.exfat -n tells "
-               "whether the main one is sound, and copying it over the backup region "
-               "(sectors 12 to 23) makes them agree";
+      f.hint =
+          "one of the two was written apart from the other; fsck.exfat -n tells "
+          "whether the main one is sound, and copying it over the backup region "
+          "(sectors 12 to 23) makes them agree";
       out.push_back(std::move(f));
     }
   }
@@ -158,8 +158,9 @@ void CheckExfat(const BootRowRecord& row, std::uint32_t diskSector, Findings& ou
       f.expected = std::to_string(row.row.lba * diskSector / sectorSize);
     }
     f.found = std::to_string(boot.partitionOffset);
-    f.hint = "the volume was moved or copied from elsewhere; systems that boot from it or "
-             "read it without the partition table go by this field";
+    f.hint =
+        "the volume was moved or copied from elsewhere; systems that boot from it or "
+        "read it without the partition table go by this field";
     out.push_back(std::move(f));
   }
   CheckSize(row, boot.volumeLength, sectorSize, diskSector, out);

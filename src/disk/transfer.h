@@ -14,6 +14,13 @@ inline constexpr std::uint32_t kDirectionWrite = 2;
 std::int32_t ReadSectors(std::uint32_t lbaLow, std::uint32_t lbaHigh, void* buffer,
                          std::uint32_t sectorCount, DiskDevice* device);
 
+// ReadSectors at a 64-bit LBA: true when every sector was read.
+inline bool ReadSectorsAt(DiskDevice* device, std::uint64_t lba, void* buffer,
+                          std::uint32_t sectorCount) {
+  return ReadSectors(static_cast<std::uint32_t>(lba), static_cast<std::uint32_t>(lba >> 32), buffer,
+                     sectorCount, device) != 0;
+}
+
 // Cuts a request into calls of the device's `operation`, none larger than its
 // transfer limit; the result of the last call, or 1 for no sectors.
 std::int32_t TransferSectors(std::uint32_t requestCode, std::uint32_t lbaLow, std::uint32_t lbaHigh,

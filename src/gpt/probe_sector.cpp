@@ -32,10 +32,7 @@ bool ReadProbeSector(DiskDevice* disk, std::uint64_t base, std::uint64_t offset,
   if (offset > UINT64_MAX - base) return false;
   const std::uint64_t lba = base + offset;
   if (lba >= (UINT64_C(1) << 63) / disk->sectorSize) return false;
-  if (ReadSectors(static_cast<std::uint32_t>(lba), static_cast<std::uint32_t>(lba >> 32),
-                  buffer.Data(), 1, disk) == 0) {
-    return false;
-  }
+  if (!ReadSectorsAt(disk, lba, buffer.Data(), 1)) return false;
   sector = ByteView{buffer.Data(), disk->sectorSize};
   return true;
 }

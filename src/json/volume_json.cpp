@@ -138,24 +138,33 @@ void WriteRefsFields(JsonWriter& json, const RefsBootSector& b) {
 const char* VolumeDecoderName(const BootRowRecord& row) {
   if (!row.read) return nullptr;
   switch (row.volume) {
-    case VolumeKind::kExfat: return "exfat";
-    case VolumeKind::kBitLocker: return "bitlocker";
-    case VolumeKind::kRefs: return "refs";
+    case VolumeKind::kExfat:
+      return "exfat";
+    case VolumeKind::kBitLocker:
+      return "bitlocker";
+    case VolumeKind::kRefs:
+      return "refs";
     case VolumeKind::kBitLockerToGo:  // a real FAT32: the text's decoder stands
-    case VolumeKind::kNone: break;
+    case VolumeKind::kNone:
+      break;
   }
   return nullptr;
 }
 
 void WriteVolumeFieldsJson(JsonWriter& json, const BootRowRecord& row) {
   switch (row.volume) {
-    case VolumeKind::kExfat: WriteExfatFields(json, DecodeExfatBootSector(row.sector)); return;
+    case VolumeKind::kExfat:
+      WriteExfatFields(json, DecodeExfatBootSector(row.sector));
+      return;
     case VolumeKind::kBitLocker:
       WriteBitLockerFields(json, DecodeBitLockerBootSector(row.sector, false));
       return;
-    case VolumeKind::kRefs: WriteRefsFields(json, DecodeRefsBootSector(row.sector)); return;
+    case VolumeKind::kRefs:
+      WriteRefsFields(json, DecodeRefsBootSector(row.sector));
+      return;
     case VolumeKind::kBitLockerToGo:
-    case VolumeKind::kNone: break;
+    case VolumeKind::kNone:
+      break;
   }
   json.Null();
 }

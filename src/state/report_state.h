@@ -36,9 +36,4 @@ inline int HdNumber(const ReportState& state) { return state.diskNumber - 0x80; 
 std::size_t ReadIntoWorkBuffer(ReportState& state, std::uint64_t lba, std::uint32_t sectorCount,
                                std::size_t offset = 0);
 
-// Reads `sectorCount` sectors at `lba` into a caller's buffer of `capacity`
-// bytes, in one ReadSectors call; false, when they do not fit or the read fails.
-bool ReadIntoBuffer(ReportState& state, std::uint64_t lba, std::uint32_t sectorCount,
-                    std::uint8_t* buffer, std::size_t capacity);
-
 }  // namespace disklens
