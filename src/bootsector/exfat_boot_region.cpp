@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "disk/transfer.h"
 #include "layout/exfat.h"
 
 namespace disklens {
@@ -60,13 +59,16 @@ ExfatBootRegion ReadExfatBootRegion(ReportState& state, const BootTarget& row, B
   // Both regions inside the partition, and the first sector whole in `first`.
   if (row.totalSectors < diskSectors || first.size < diskSector) return none;
   if (diskSectors - 1 > UINT64_MAX - row.lba) return none;
-  std::vector<std::uint8_t> buffer(diskSectors * diskSector);
-  std::memcpy(buffer.data(), first.data, diskSector);
-  if (diskSectors > 1 && !ReadSectorsAt(state.disk, row.lba + 1, buffer.data() + diskSector,
-                                        static_cast<std::uint32_t>(diskSectors - 1))) {
-    return none;
-  }
-  return JudgeExfatBootRegion(ByteView{buffer.data(), buffer.size()}, sectorSize);
+  // The first sector goes in front of the rest in the WorkBuffer's upper half,
+  // which the row's own views do not reach.
+  if (state.workBuffer == nullptr || 2 * diskSector > kBesideRowOffset) return none;
+  if (diskSectors - 1 > UINT32_MAX) return none;
+  const ByteView rest = ReadBesideRow(state, row.lba + 1,
+                                      static_cast<std::uint32_t>(diskSectors - 1), diskSector);
+  if (rest.size == 0 && diskSectors > 1) return none;
+  std::uint8_t* const region = state.workBuffer + kBesideRowOffset;
+  std::memcpy(region, first.data, diskSector);
+  return JudgeExfatBootRegion(ByteView{region, diskSectors * diskSector}, sectorSize);
 }
 
 }  // namespace disklens

@@ -35,8 +35,8 @@ struct ExfatBootRegion {
 ExfatBootRegion JudgeExfatBootRegion(ByteView bytes, std::uint32_t sectorSize);
 
 // Reads both regions of the exFAT volume whose boot sector `first` (the
-// disk's sector at `row.lba`, already read) starts, into a buffer of its own,
-// and judges them. Only when the regions lie inside the row's partition and
+// disk's sector at `row.lba`, already read) starts, into the WorkBuffer's
+// upper half, and judges them. Only when the regions lie inside the row's partition and
 // the volume's sector size is one exFAT allows; `first` is not read again.
 ExfatBootRegion ReadExfatBootRegion(ReportState& state, const BootTarget& row, ByteView first);
 

@@ -27,15 +27,19 @@ void CheckSize(const BootRowRecord& row, const BootVolume& v, const DiskFacts& f
   const std::uint64_t volumeBytes = MulSat(v.totalSectors, v.bytesPerSector);
   const std::uint64_t partitionBytes = MulSat(row.row.totalSectors, facts.sectorSize);
   if (row.row.totalSectors == 0 || partitionBytes == UINT64_MAX) return;
-  const std::string volume = "the " + std::string(VolumeKindName(v.kind)) + " file system (" +
-                             Sectors(v.totalSectors, v.bytesPerSector) + ")";
-  const std::string partition =
-      "its partition (" + Sectors(row.row.totalSectors, facts.sectorSize) + ")";
+  // The names are spelt out only for a finding: most volumes fit.
+  const auto volume = [&] {
+    return "the " + std::string(VolumeKindName(v.kind)) + " file system (" +
+           Sectors(v.totalSectors, v.bytesPerSector) + ")";
+  };
+  const auto partition = [&] {
+    return "its partition (" + Sectors(row.row.totalSectors, facts.sectorSize) + ")";
+  };
   // Larger than the partition: its end lies in what follows.
   if (volumeBytes > partitionBytes) {
     out.push_back(Finding{
         "fs.size", Severity::kError, row.row.lba, v.totalSectorsOffset,
-        volume + " is larger than " + partition,
+        volume() + " is larger than " + partition(),
         "at most " + std::to_string(partitionBytes) + " bytes",
         volumeBytes == UINT64_MAX ? "more than 2^64 bytes" : std::to_string(volumeBytes) + " bytes",
         "the partition was shrunk or the volume copied onto a smaller one: give the entry its "
@@ -48,7 +52,7 @@ void CheckSize(const BootRowRecord& row, const BootVolume& v, const DiskFacts& f
   if (slack > allowed) {
     out.push_back(
         Finding{"fs.size", Severity::kNote, row.row.lba, v.totalSectorsOffset,
-                volume + " leaves " + std::to_string(slack) + " bytes of " + partition + " unused",
+                volume() + " leaves " + std::to_string(slack) + " bytes of " + partition() + " unused",
                 std::to_string(partitionBytes) + " bytes", std::to_string(volumeBytes) + " bytes",
                 "fatresize or ntfsresize grows the file system to fill it"});
   }

@@ -1,7 +1,6 @@
 #include "check/boot_read.h"
 
 #include "check/boot_volume.h"
-#include "disk/transfer.h"
 
 namespace disklens {
 
@@ -21,11 +20,10 @@ std::optional<DiskSpan> LocateInPartition(std::uint64_t partitionLba, std::uint6
   return span;
 }
 
-std::optional<std::vector<std::uint8_t>> ReadSpan(ReportState& state, const DiskSpan& span,
-                                                  const DiskFacts& facts) {
-  if (state.disk == nullptr || span.sectors == 0) return std::nullopt;
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(span.sectors) * facts.sectorSize);
-  if (!ReadSectorsAt(state.disk, span.lba, bytes.data(), span.sectors)) return std::nullopt;
+std::optional<ByteView> ReadSpan(ReportState& state, const DiskSpan& span) {
+  if (span.sectors == 0) return std::nullopt;
+  const ByteView bytes = ReadBesideRow(state, span.lba, span.sectors);
+  if (bytes.size == 0) return std::nullopt;
   return bytes;
 }
 

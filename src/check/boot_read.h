@@ -1,10 +1,9 @@
-// The sectors the boot-sector checks read beside the report's: into a buffer
-// of their own, never the WorkBuffer, whose views a boot row still holds.
+// The sectors the boot-sector checks read beside the report's: into the
+// WorkBuffer's upper half, which no view of the boot row being checked reaches.
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <vector>
 
 #include "check/finding.h"
 #include "state/report_state.h"
@@ -24,8 +23,8 @@ struct DiskSpan {
 std::optional<DiskSpan> LocateInPartition(std::uint64_t partitionLba, std::uint64_t offset,
                                           std::uint32_t length, const DiskFacts& facts);
 
-// The span's sectors, or none when the read failed.
-std::optional<std::vector<std::uint8_t>> ReadSpan(ReportState& state, const DiskSpan& span,
-                                                  const DiskFacts& facts);
+// The span's sectors, or none when the read failed; valid until the next read
+// beside the row.
+std::optional<ByteView> ReadSpan(ReportState& state, const DiskSpan& span);
 
 }  // namespace disklens

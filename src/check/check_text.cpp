@@ -1,7 +1,9 @@
 #include "check/check_text.h"
 
+#include <charconv>
 #include <cinttypes>
 #include <string>
+#include <string_view>
 
 #include "gpt/gpt_report.h"
 #include "pass/disk_text.h"
@@ -9,19 +11,50 @@
 
 namespace disklens {
 
-std::string FindingLine(const Finding& f) {
-  std::string line = SeverityName(f.severity);
-  line.resize(7, ' ');
-  line += ' ';
-  line += f.id;
+namespace {
+
+// Hands the finding's line to `put` piece by piece, so that the report takes
+// it without a string built first.
+template <typename Put>
+void PutFindingLine(const Finding& f, Put&& put) {
+  const std::string_view severity = SeverityName(f.severity);
+  put(severity);
+  put(std::string_view("        ", severity.size() < 8 ? 8 - severity.size() : 1));
+  put(f.id);
+  const auto number = [&put](std::uint64_t value) {
+    char text[24];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    put(std::string_view(text, static_cast<std::size_t>(end - text)));
+  };
   if (f.lba) {
-    line += " LBA " + std::to_string(*f.lba);
-    if (f.byteOffset) line += " byte " + std::to_string(*f.byteOffset);
+    put(" LBA ");
+    number(*f.lba);
+    if (f.byteOffset) {
+      put(" byte ");
+      number(*f.byteOffset);
+    }
   }
-  line += ": " + f.message;
-  if (!f.expected.empty()) line += "; expected " + f.expected;
-  if (!f.found.empty()) line += (f.expected.empty() ? "; found " : ", found ") + f.found;
-  if (!f.hint.empty()) line += ". Hint: " + f.hint;
+  put(": ");
+  put(f.message);
+  if (!f.expected.empty()) {
+    put("; expected ");
+    put(f.expected);
+  }
+  if (!f.found.empty()) {
+    put(f.expected.empty() ? "; found " : ", found ");
+    put(f.found);
+  }
+  if (!f.hint.empty()) {
+    put(". Hint: ");
+    put(f.hint);
+  }
+}
+
+}  // namespace
+
+std::string FindingLine(const Finding& f) {
+  std::string line;
+  PutFindingLine(f, [&line](std::string_view piece) { line += piece; });
   return line;
 }
 
@@ -30,7 +63,10 @@ void PrintChecksSection(const ReportState& state, const DiskCheck& check) {
   Print("\n                                CHECKS (HD%i)", HdNumber(state));
   Print("%s", kSingleRule);
   if (check.findings.empty()) Print("\nno problems found");
-  for (const Finding& f : check.findings) Print("\n%s", FindingLine(f).c_str());
+  for (const Finding& f : check.findings) {
+    WriteReportText("\n", 1);
+    PutFindingLine(f, [](std::string_view piece) { WriteReportText(piece.data(), piece.size()); });
+  }
   if (check.listBackup) {
     Print("%s", kSingleRule);
     Print("\n Backup GPT (LBA %llu), the intact copy:",

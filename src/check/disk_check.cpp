@@ -1,5 +1,6 @@
 #include "check/disk_check.h"
 
+#include <optional>
 #include <utility>
 
 #include "check/align_checks.h"
@@ -18,24 +19,30 @@ namespace {
 // checked at once: its views into the WorkBuffer last only this call.
 class CheckSink final : public DiskRecordSink {
  public:
-  CheckSink(ReportState& state, DiskRecordSink& report) : state_(state), report_(report) {}
+  CheckSink(ReportState& state, DiskRecordSink& report)
+      : state_(state),
+        report_(report),
+        physicalSectorSize_(PhysicalSectorSize(state.disk)) {}
 
   void Mbr(const MbrRecord& mbr, const MbrChains& chains) override {
     report_.Mbr(mbr, chains);
     mbr_ = mbr;
     chains_ = chains;
+    origins_.reset();
   }
   void Embr(const EmbrRecord& embr) override { report_.Embr(embr); }
   void Gpt(const GptRecord& gpt) override {
     report_.Gpt(gpt);
     gpt_ = gpt;
+    origins_.reset();
   }
   void BeginBootRows(std::uint32_t count) override { report_.BeginBootRows(count); }
   void BootRow(const BootRowRecord& row) override {
     report_.BootRow(row);
-    const PartitionOrigin origin = FindPartitionOrigin(row.row, mbr_, chains_, gpt_);
-    CheckBootRow(state_, row, origin, Facts(), bootFindings_);
-    CheckVolumeRow(row, Facts(), bootFindings_);
+    if (!origins_) origins_.emplace(mbr_, chains_, gpt_);
+    const DiskFacts facts = Facts();
+    CheckBootRow(state_, row, origins_->Find(row.row.lba), facts, bootFindings_);
+    CheckVolumeRow(row, facts, bootFindings_);
   }
   void EndBootRows() override { report_.EndBootRows(); }
 
@@ -43,7 +50,7 @@ class CheckSink final : public DiskRecordSink {
     DiskFacts facts;
     facts.sectorSize = state_.disk != nullptr ? state_.disk->sectorSize : 0;
     facts.sectorCount = mbr_.drive.totalSectors;
-    facts.physicalSectorSize = PhysicalSectorSize(state_.disk);
+    facts.physicalSectorSize = physicalSectorSize_;
     return facts;
   }
 
@@ -64,6 +71,8 @@ class CheckSink final : public DiskRecordSink {
   MbrRecord mbr_;
   MbrChains chains_;
   GptRecord gpt_;
+  std::uint32_t physicalSectorSize_;  // asked once: a block device answers by an ioctl
+  std::optional<PartitionOrigins> origins_;  // of the records above, built at the first boot row
   Findings bootFindings_;
 };
 

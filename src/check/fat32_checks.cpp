@@ -69,8 +69,10 @@ void CheckFat32Backup(const BootRowRecord& row, Findings& out) {
   if (!primary.Has(0, kBootSectorBytes) || !backup.Has(0, kBootSectorBytes)) return;
   if (number > UINT64_MAX - row.row.lba) return;
   const std::uint64_t backupLba = row.row.lba + number;
-  const std::string where = "the backup boot sector at LBA " + std::to_string(backupLba);
-  const std::string hint =
+  // The same bytes: nothing to say (the common case, settled at once).
+  if (std::memcmp(primary.data, backup.data, kBootSectorBytes) == 0) return;
+  const auto where = [&] { return "the backup boot sector at LBA " + std::to_string(backupLba); };
+  const char* const hint =
       "fsck.fat lists the differing bytes; its interactive mode (fsck.fat -r) copies the "
       "primary over the backup";
   // A blank backup: never written, or it could not be read.
@@ -80,7 +82,7 @@ void CheckFat32Backup(const BootRowRecord& row, Findings& out) {
                           Severity::kWarning,
                           row.row.lba,
                           {},
-                          where + " is blank or could not be read",
+                          where() + " is blank or could not be read",
                           "",
                           "",
                           hint});
@@ -92,7 +94,7 @@ void CheckFat32Backup(const BootRowRecord& row, Findings& out) {
   if (names.size() == 1 && names[0] == "reserved") {
     out.push_back(Finding{"fat32.backup", Severity::kNote, row.row.lba,
                           static_cast<std::uint32_t>(bs::kFat32StateFlags),
-                          where + " differs from the primary only in its state byte (0x41)",
+                          where() + " differs from the primary only in its state byte (0x41)",
                           HexText(primary.U8(bs::kFat32StateFlags), 2),
                           HexText(backup.U8(bs::kFat32StateFlags), 2), ""});
     return;
@@ -101,7 +103,7 @@ void CheckFat32Backup(const BootRowRecord& row, Findings& out) {
                         Severity::kWarning,
                         row.row.lba,
                         {},
-                        where + " differs from the primary in " + Joined(names),
+                        where() + " differs from the primary in " + Joined(names),
                         "",
                         "",
                         hint});
@@ -125,21 +127,20 @@ void CheckFat32FsInfo(ReportState& state, const BootRowRecord& row, const BootVo
   const std::optional<DiskSpan> span =
       LocateInPartition(row.row.lba, offset, kBootSectorBytes, facts);
   if (!span) return;
-  const std::string where = "the FSInfo sector at LBA " + std::to_string(span->lba);
-  const std::string hint = "fsck.fat -a rewrites the FSInfo sector";
-  const std::optional<std::vector<std::uint8_t>> bytes = ReadSpan(state, *span, facts);
+  const auto where = [&] { return "the FSInfo sector at LBA " + std::to_string(span->lba); };
+  const std::optional<ByteView> bytes = ReadSpan(state, *span);
   if (!bytes) {
     out.push_back(Finding{"fat32.fsinfo",
                           Severity::kWarning,
                           row.row.lba,
                           {},
-                          where + " could not be read",
+                          where() + " could not be read",
                           "",
                           "",
                           ""});
     return;
   }
-  const ByteView sector = ByteView{bytes->data(), bytes->size()}.From(span->within);
+  const ByteView sector = bytes->From(span->within);
   // The three signatures, at 0, 484 and 508.
   struct Mark {
     std::size_t at;
@@ -163,11 +164,11 @@ void CheckFat32FsInfo(ReportState& state, const BootRowRecord& row, const BootVo
       Severity::kWarning,
       row.row.lba,
       {},
-      where + (count == 1 ? " lacks its signature at byte " : " lacks its signatures at bytes ") +
+      where() + (count == 1 ? " lacks its signature at byte " : " lacks its signatures at bytes ") +
           missing,
       HexText(first->value, 8),
       HexText(sector.U32(first->at), 8),
-      hint});
+      "fsck.fat -a rewrites the FSInfo sector"});
 }
 
 }  // namespace disklens

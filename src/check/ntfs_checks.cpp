@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -24,32 +25,34 @@ void CheckNtfsBackup(ReportState& state, const BootRowRecord& row, const BootVol
       static_cast<std::uint32_t>(std::min<std::size_t>(v.bytesPerSector, row.sector.size));
   const std::optional<DiskSpan> span = LocateInPartition(row.row.lba, offset, length, facts);
   if (!span) return;
-  const std::string where = "the NTFS backup boot sector at LBA " + std::to_string(span->lba);
-  const std::string hint =
+  const auto where = [&] {
+    return "the NTFS backup boot sector at LBA " + std::to_string(span->lba);
+  };
+  const char* const hint =
       "ntfsfix copies the primary boot sector there (ntfsfix -n shows what it would do)";
-  const std::optional<std::vector<std::uint8_t>> bytes = ReadSpan(state, *span, facts);
+  const std::optional<ByteView> bytes = ReadSpan(state, *span);
   if (!bytes) {
     out.push_back(Finding{
-        "ntfs.backup", Severity::kError, span->lba, {}, where + " could not be read", "", "", ""});
+        "ntfs.backup", Severity::kError, span->lba, {}, where() + " could not be read", "", "", ""});
     return;
   }
-  const ByteView backup = ByteView{bytes->data(), bytes->size()}.From(span->within);
+  const ByteView backup = bytes->From(span->within);
   // The "NTFS    " mark at 3.
   if (!backup.Matches(boot_sector::kOemName, "NTFS    ", 8)) {
     out.push_back(Finding{"ntfs.backup", Severity::kError, span->lba,
                           static_cast<std::uint32_t>(span->within + boot_sector::kOemName),
-                          where + " is missing: the volume's last sector holds no NTFS boot sector",
+                          where() + " is missing: the volume's last sector holds no NTFS boot sector",
                           "", "", hint});
     return;
   }
   // Byte for byte the primary.
-  for (std::uint32_t i = 0; i < length; ++i) {
-    if (backup.U8(i) == row.sector.U8(i)) continue;
-    out.push_back(Finding{"ntfs.backup", Severity::kError, span->lba, span->within + i,
-                          where + " differs from the primary, first at byte " + std::to_string(i),
-                          HexText(row.sector.U8(i), 2), HexText(backup.U8(i), 2), hint});
-    return;
-  }
+  if (!backup.Has(0, length) || !row.sector.Has(0, length)) return;
+  if (std::memcmp(backup.data, row.sector.data, length) == 0) return;
+  std::uint32_t i = 0;
+  while (backup.data[i] == row.sector.data[i]) ++i;
+  out.push_back(Finding{"ntfs.backup", Severity::kError, span->lba, span->within + i,
+                        where() + " differs from the primary, first at byte " + std::to_string(i),
+                        HexText(row.sector.U8(i), 2), HexText(backup.U8(i), 2), hint});
 }
 
 }  // namespace disklens

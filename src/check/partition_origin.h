@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "gpt/gpt_record.h"
 #include "mbr/mbr_record.h"
@@ -20,9 +21,21 @@ struct PartitionOrigin {
   const GptEntryRecord* gpt = nullptr;  // kGpt: the entry, valid while the record lives
 };
 
-// The entry that puts a partition at `row.lba`: sector 0's first, then the
+// The entries that put a partition somewhere, built once per disk: Find
+// gives the one that puts a partition at `lba`, sector 0's first, then the
 // chains', then the GPT's; kUnknown when none does (an EMBR MPT row, /all).
-PartitionOrigin FindPartitionOrigin(const BootTarget& row, const MbrRecord& mbr,
-                                    const MbrChains& chains, const GptRecord& gpt);
+// The records must outlive it.
+class PartitionOrigins {
+ public:
+  PartitionOrigins(const MbrRecord& mbr, const MbrChains& chains, const GptRecord& gpt);
+  PartitionOrigin Find(std::uint64_t lba) const;
+
+ private:
+  struct Start {
+    std::uint64_t lba = 0;
+    PartitionOrigin origin;
+  };
+  std::vector<Start> starts_;  // by LBA; those of one LBA in the order Find prefers
+};
 
 }  // namespace disklens

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "bytes/bytes.h"
 #include "state/boot_targets.h"
 #include "disk/device.h"
 #include "state/chain_limits.h"
@@ -35,5 +36,17 @@ inline int HdNumber(const ReportState& state) { return state.diskNumber - 0x80; 
 // sectors above 4,096 bytes get fewer). The number of bytes read, 0 on failure.
 std::size_t ReadIntoWorkBuffer(ReportState& state, std::uint64_t lba, std::uint32_t sectorCount,
                                std::size_t offset = 0);
+
+// The WorkBuffer's upper half, where the sectors read beside a boot row land
+// (an exFAT volume's boot regions, the checks' own sectors): the row's views,
+// its sector and its FAT32 backup, lie within the first two sectors or 8 KiB.
+inline constexpr std::size_t kBesideRowOffset = kWorkBufferSize / 2;
+
+// Reads `sectorCount` sectors at `lba` into the WorkBuffer at kBesideRowOffset
+// + `within`, sector-aligned for the read to land directly. Their bytes, or an
+// empty view when the read failed or they would not fit there (or a boot
+// row's views could reach there: sectors above 128 KiB).
+ByteView ReadBesideRow(ReportState& state, std::uint64_t lba, std::uint32_t sectorCount,
+                       std::size_t within = 0);
 
 }  // namespace disklens
