@@ -13,13 +13,14 @@ ExfatChecksum JudgeChecksum(ByteView region, std::uint32_t sectorSize) {
   c.computed = ExfatBootChecksum(region, sectorSize);
   const std::size_t at = static_cast<std::size_t>(sectorSize) * exfat::kChecksumSector;
   c.stored = region.U32(at);
-  c.holds = true;
-  // The checksum sector repeats the one value in every word; the first word
-  // unlike it is the one to show.
-  for (std::size_t i = 0; i < sectorSize && c.holds; i += 4) {
+  // The checksum sector repeats the one value in every word: each word is the
+  // one before it. Otherwise the first word unlike the sum is the one to show.
+  c.holds = c.stored == c.computed && region.Has(at, sectorSize) &&
+            std::memcmp(region.data + at, region.data + at + 4, sectorSize - 4) == 0;
+  for (std::size_t i = 0; i < sectorSize && !c.holds; i += 4) {
     if (region.U32(at + i) != c.computed) {
-      c.holds = false;
       c.stored = region.U32(at + i);
+      break;
     }
   }
   return c;

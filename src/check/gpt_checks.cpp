@@ -8,6 +8,7 @@
 #include "check/gpt_copy.h"
 #include "check/gpt_entry_checks.h"
 #include "check/gpt_pmbr.h"
+#include "disk/read_buffer.h"
 #include "disk/transfer.h"
 
 namespace disklens {
@@ -22,7 +23,7 @@ bool GptAtOtherSectorSize(DiskDevice* disk, std::uint32_t otherSize, const DiskF
   const std::uint32_t offset = otherSize % ss;
   const std::uint32_t sectors = std::max<std::uint32_t>(1, otherSize / ss);
   if (facts.sectorCount != 0 && lba + sectors > facts.sectorCount) return false;
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(sectors) * ss);
+  ReadBuffer buffer(static_cast<std::size_t>(sectors) * ss);
   if (!ReadSectorsAt(disk, lba, buffer.data(), sectors)) return false;
   return IsValidGptHeader(ByteView{buffer.data() + offset, otherSize}, 1, otherSize);
 }

@@ -27,9 +27,12 @@ GptCopyFault Fail(const char* check, std::size_t offset, std::string expected, s
 
 // The CRC-32 of the header's `size` bytes with its own CRC field as zeros.
 std::uint32_t HeaderCrc(ByteView header, std::uint32_t size) {
-  std::vector<std::uint8_t> copy(header.data, header.data + size);
-  std::memset(copy.data() + kGptHeaderCrc, 0, 4);
-  return Crc32Update(0, copy.data(), size);
+  static constexpr std::uint8_t kZeros[4] = {};
+  constexpr std::uint32_t kAfter = kGptHeaderCrc + 4;
+  static_assert(kAfter <= kGptHeaderFieldBytes);
+  std::uint32_t crc = Crc32Update(0, header.data, kGptHeaderCrc);
+  crc = Crc32Update(crc, kZeros, 4);
+  return Crc32Update(crc, header.data + kAfter, size - kAfter);
 }
 
 std::uint64_t ArrayBytes(ByteView header) {

@@ -9,6 +9,7 @@
 
 #include "bytes/bytes.h"
 #include "disk/device.h"
+#include "disk/read_buffer.h"
 #include "gpt/gpt_record.h"
 
 namespace disklens {
@@ -31,7 +32,7 @@ struct GptCopy {
   bool hasSignature = false;
   bool headerCrcOk = false;  // the header's fields may be trusted, whatever failed later
   // The header's sector, then the entry array's sectors once read.
-  std::vector<std::uint8_t> bytes;
+  ReadBuffer bytes;
   std::uint32_t sectorSize = 0;
   GptCopyFault fault;
   GptRecord record;  // found only when the copy is intact
