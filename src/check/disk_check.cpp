@@ -6,6 +6,7 @@
 #include "check/align_checks.h"
 #include "check/boot_checks.h"
 #include "check/gpt_checks.h"
+#include "check/gpt_copy.h"
 #include "check/mbr_checks.h"
 #include "check/partition_origin.h"
 #include "check/volume_checks.h"
@@ -35,6 +36,9 @@ class CheckSink final : public DiskRecordSink {
     report_.Gpt(gpt);
     gpt_ = gpt;
     origins_.reset();
+    // The WorkBuffer still holds what the GPT section read: the check takes
+    // the primary from there rather than reading it again.
+    heldPrimary_ = HoldReportedGpt(state_, gpt);
   }
   void BeginBootRows(std::uint32_t count) override { report_.BeginBootRows(count); }
   void BootRow(const BootRowRecord& row) override {
@@ -59,7 +63,7 @@ class CheckSink final : public DiskRecordSink {
     DiskCheck check;
     const DiskFacts facts = Facts();
     if (mbr_.bytesRead != 0) CheckMbrLayer(mbr_, chains_, facts, check.findings);
-    CheckGptLayer(state_, mbr_, gpt_, facts, check);
+    CheckGptLayer(state_, mbr_, std::move(heldPrimary_), facts, check);
     CheckAlignment(mbr_, chains_, check.listBackup ? check.backup : gpt_, facts, check.findings);
     for (Finding& f : bootFindings_) check.findings.push_back(std::move(f));
     return check;
@@ -71,6 +75,7 @@ class CheckSink final : public DiskRecordSink {
   MbrRecord mbr_;
   MbrChains chains_;
   GptRecord gpt_;
+  std::optional<HeldGptCopy> heldPrimary_;
   std::uint32_t physicalSectorSize_;  // asked once: a block device answers by an ioctl
   std::optional<PartitionOrigins> origins_;  // of the records above, built at the first boot row
   Findings bootFindings_;

@@ -97,7 +97,7 @@ void CompareCopies(const GptCopy& primary, const GptCopy& backup, Findings& out)
 
 }  // namespace
 
-void CheckGptLayer(ReportState& state, const MbrRecord& mbr, const GptRecord& /*reported*/,
+void CheckGptLayer(ReportState& state, const MbrRecord& mbr, std::optional<HeldGptCopy> held,
                    const DiskFacts& facts, DiskCheck& check) {
   DiskDevice* disk = state.disk;
   if (disk == nullptr || facts.sectorSize == 0 || facts.sectorCount == 1) return;
@@ -105,7 +105,7 @@ void CheckGptLayer(ReportState& state, const MbrRecord& mbr, const GptRecord& /*
   const bool known = facts.sectorCount != 0;
   const std::uint64_t last = known ? LastLba(facts) : 0;
 
-  const GptCopy primary = ReadGptCopy(disk, 1, facts.sectorCount);
+  const GptCopy primary = ReadGptCopy(disk, 1, facts.sectorCount, held ? &*held : nullptr);
   // The backup where the primary says, when its header may be trusted; and at
   // the last LBA, unless that was just read or an intact copy was found.
   const bool trusted = primary.headerCrcOk;

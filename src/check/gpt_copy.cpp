@@ -125,7 +125,25 @@ bool IsValidGptHeader(ByteView header, std::uint64_t lba, std::uint32_t sectorSi
   return CheckGptCopyHeader(header, lba, sectorSize).check == nullptr;
 }
 
-GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCount) {
+std::optional<HeldGptCopy> HoldReportedGpt(const ReportState& state, const GptRecord& reported) {
+  // Valid in the report means: header at LBA 1, array from LBA 2, both within
+  // the sectors read, both CRCs holding.
+  if (!reported.found || reported.headerLba != 1 || state.workBuffer == nullptr ||
+      state.disk == nullptr || state.disk->sectorSize != reported.sectorSize) {
+    return std::nullopt;
+  }
+  const std::uint32_t ss = reported.sectorSize;
+  const std::uint64_t arrayBytes =
+      std::uint64_t{reported.header.entryCount} * reported.header.entrySize;
+  const std::uint64_t bytes = ss + (arrayBytes + ss - 1) / ss * ss;
+  if (ss == 0 || bytes > kWorkBufferSize - ss) return std::nullopt;
+  HeldGptCopy held;
+  held.bytes.assign(state.workBuffer + ss, state.workBuffer + ss + bytes);
+  return held;
+}
+
+GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCount,
+                    HeldGptCopy* held) {
   GptCopy copy;
   copy.lba = lba;
   copy.sectorSize = disk != nullptr ? disk->sectorSize : 0;
@@ -134,8 +152,13 @@ GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCou
     copy.fault = Fail("header read", 0, "", "past the end of the disk");
     return copy;
   }
-  copy.bytes.resize(ss);
-  if (!ReadSectorsAt(disk, lba, copy.bytes.data(), 1)) {
+  const bool fromHeld = held != nullptr && lba == 1 && held->bytes.size() >= ss;
+  if (fromHeld) {
+    copy.bytes = std::move(held->bytes);
+  } else {
+    copy.bytes.resize(ss);
+  }
+  if (!fromHeld && !ReadSectorsAt(disk, lba, copy.bytes.data(), 1)) {
     copy.bytes.clear();
     copy.fault = Fail("header read", 0, "", "the sector could not be read");
     return copy;
@@ -159,8 +182,12 @@ GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCou
              "LBAs " + std::to_string(arrayLba) + " to " + std::to_string(arrayLba + sectors - 1));
     return copy;
   }
-  copy.bytes.resize(ss + static_cast<std::size_t>(sectors) * ss);
-  if (!ReadSectorsAt(disk, arrayLba, copy.bytes.data() + ss, static_cast<std::uint32_t>(sectors))) {
+  // The held sectors serve when the array follows the header, as the report found it.
+  const std::size_t wanted = ss + static_cast<std::size_t>(sectors) * ss;
+  const bool arrayHeld = fromHeld && arrayLba == 2 && copy.bytes.size() >= wanted;
+  copy.bytes.resize(wanted);
+  if (!arrayHeld &&
+      !ReadSectorsAt(disk, arrayLba, copy.bytes.data() + ss, static_cast<std::uint32_t>(sectors))) {
     copy.bytes.resize(ss);
     copy.fault = Fail("entry-array read", kGptEntryLba, "",
                       "LBAs " + std::to_string(arrayLba) + " to " +
@@ -171,7 +198,9 @@ GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCou
   // at anew: growing the buffer for the array moved it.
   const ByteView header{copy.bytes.data(), ss};
   const ByteView array = copy.Array();
-  const std::uint32_t crc = Crc32Update(0, array.data, static_cast<std::uint32_t>(array.size));
+  const std::uint32_t crc = arrayHeld
+                                ? header.U32(kGptEntryArrayCrc)
+                                : Crc32Update(0, array.data, static_cast<std::uint32_t>(array.size));
   if (crc != header.U32(kGptEntryArrayCrc)) {
     copy.fault = Fail("entry-array CRC-32", kGptEntryArrayCrc, HexText(crc, 8),
                       HexText(header.U32(kGptEntryArrayCrc), 8));

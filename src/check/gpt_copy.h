@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "disk/device.h"
 #include "disk/read_buffer.h"
 #include "gpt/gpt_record.h"
+#include "state/report_state.h"
 
 namespace disklens {
 
@@ -45,9 +47,22 @@ struct GptCopy {
 // The checks of the header alone, read at `lba` (`header` is its sector).
 GptCopyFault CheckGptCopyHeader(ByteView header, std::uint64_t lba, std::uint32_t sectorSize);
 
+// The primary as the report's GPT section read it and found it valid: the
+// sectors from LBA 1, its header then its entry array, whose CRCs held.
+struct HeldGptCopy {
+  ReadBuffer bytes;
+};
+
 // Reads the header at `lba` and, when it passes, its entry array, and checks
-// both. `sectorCount` (0: unknown) keeps every read inside the disk.
-GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCount);
+// both. `sectorCount` (0: unknown) keeps every read inside the disk. With
+// `held` (the primary, lba 1), its sectors are taken instead of read again,
+// and its array's CRC, which held over those very bytes, is not taken again.
+GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCount,
+                    HeldGptCopy* held = nullptr);
+
+// The primary's sectors from the WorkBuffer, as the GPT section left them
+// there, when that section found the primary valid at LBA 1; none otherwise.
+std::optional<HeldGptCopy> HoldReportedGpt(const ReportState& state, const GptRecord& reported);
 
 // Whether the sector holds a header that passes its own checks at `lba` at
 // the given sector size: the test of another sector size.
