@@ -67,12 +67,9 @@ void CheckHiddenSectors(const BootRowRecord& row, const BootVolume& v,
   if (start > UINT32_MAX) return;
   const std::uint32_t hidden = row.sector.U32(boot_sector::kHiddenSectors);
   if (hidden == start) return;
-  std::string expected = std::to_string(start);
   // A logical partition: its start relative to its EBR is in use as well.
-  if (origin.table == PartitionOrigin::Table::kLogical && origin.ebrLba <= start) {
-    if (hidden == start - origin.ebrLba) return;
-    expected += " or " + std::to_string(start - origin.ebrLba);
-  }
+  const bool logical = origin.table == PartitionOrigin::Table::kLogical && origin.ebrLba <= start;
+  if (logical && hidden == start - origin.ebrLba) return;
   // A volume of larger sectors than the disk's counts its start in its own.
   if (v.bytesPerSector > facts.sectorSize && facts.sectorSize != 0 &&
       v.bytesPerSector % facts.sectorSize == 0) {
@@ -82,9 +79,10 @@ void CheckHiddenSectors(const BootRowRecord& row, const BootVolume& v,
   out.push_back(Finding{
       "fs.hidden-sectors", Severity::kWarning, start,
       static_cast<std::uint32_t>(boot_sector::kHiddenSectors),
-      "the boot sector's hidden sectors (" + std::to_string(hidden) +
-          ") are not the partition's start (LBA " + std::to_string(start) + ")",
-      expected, std::to_string(hidden),
+      JoinText({"the boot sector's hidden sectors (", hidden, ") are not the partition's start (LBA ",
+                start, ")"}),
+      logical ? JoinText({start, " or ", start - origin.ebrLba}) : JoinText({start}),
+      JoinText({hidden}),
       "set it to the start before booting from the volume, whose boot code reads from the old "
       "place after a move or clone (TestDisk rebuilds the boot sector)"});
 }

@@ -2,9 +2,12 @@
 // the checks know of the disk beside the records of its pass.
 #pragma once
 
+#include <concepts>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace disklens {
@@ -16,7 +19,7 @@ enum class Severity { kNote, kWarning, kError };
 const char* SeverityName(Severity severity);
 
 struct Finding {
-  std::string id;  // stable: scripts and the manual page know it
+  std::string_view id;  // stable: scripts and the manual page know it; a literal
   Severity severity = Severity::kNote;
   std::optional<std::uint64_t> lba;         // none where no single sector is meant
   std::optional<std::uint32_t> byteOffset;  // within the sector at `lba`, where it helps
@@ -27,6 +30,33 @@ struct Finding {
 };
 
 using Findings = std::vector<Finding>;
+
+// A piece of a finding's text: text as it stands, or an unsigned number in decimal.
+class TextPiece {
+ public:
+  TextPiece(std::string_view text) : text_(text) {}  // NOLINT: pieces convert
+  TextPiece(const char* text) : text_(text) {}       // NOLINT
+  TextPiece(const std::string& text) : text_(text) {}  // NOLINT
+  template <typename T>
+    requires std::unsigned_integral<T> && (!std::same_as<T, bool>) && (!std::same_as<T, char>)
+  TextPiece(T number) {  // NOLINT
+    digitCount_ = Digits(number, digits_);
+  }
+
+  std::size_t Size() const { return digitCount_ != 0 ? digitCount_ : text_.size(); }
+  void AppendTo(std::string& out) const;
+
+ private:
+  static std::uint8_t Digits(std::uint64_t number, char (&digits)[20]);
+
+  std::string_view text_;
+  char digits_[20];
+  std::uint8_t digitCount_ = 0;  // nonzero for a number
+};
+
+// The pieces joined into one string, allocated once: the findings are many
+// on a disk of many partitions.
+std::string JoinText(std::initializer_list<TextPiece> pieces);
 
 // `value` in fixed hex as the findings show it: "0x" and `digits` upper-case digits.
 std::string HexText(std::uint64_t value, int digits);

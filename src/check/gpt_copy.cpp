@@ -139,6 +139,7 @@ std::optional<HeldGptCopy> HoldReportedGpt(const ReportState& state, const GptRe
   if (ss == 0 || bytes > kWorkBufferSize - ss) return std::nullopt;
   HeldGptCopy held;
   held.bytes.assign(state.workBuffer + ss, state.workBuffer + ss + bytes);
+  held.record = reported;
   return held;
 }
 
@@ -204,6 +205,10 @@ GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCou
   if (crc != header.U32(kGptEntryArrayCrc)) {
     copy.fault = Fail("entry-array CRC-32", kGptEntryArrayCrc, HexText(crc, 8),
                       HexText(header.U32(kGptEntryArrayCrc), 8));
+    return copy;
+  }
+  if (arrayHeld) {
+    copy.record = std::move(held->record);
     return copy;
   }
   const GptView view{copy.bytes.data(), static_cast<std::uint32_t>(copy.bytes.size()),

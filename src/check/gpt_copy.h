@@ -51,6 +51,7 @@ GptCopyFault CheckGptCopyHeader(ByteView header, std::uint64_t lba, std::uint32_
 // sectors from LBA 1, its header then its entry array, whose CRCs held.
 struct HeldGptCopy {
   ReadBuffer bytes;
+  GptRecord record;  // the report's, decoded from those bytes
 };
 
 // Reads the header at `lba` and, when it passes, its entry array, and checks

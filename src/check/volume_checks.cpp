@@ -62,16 +62,15 @@ void Place(Finding& f, const BootTarget& row, std::uint64_t offset, std::uint32_
 // fs.kind: a note naming the volume, since the text shows it through another decoder.
 void NoteKind(const BootRowRecord& row, Findings& out) {
   Finding f = Make("fs.kind", Severity::kNote, row.row.lba);
-  const std::string lba = std::to_string(row.row.lba);
   if (row.volume == VolumeKind::kBitLockerToGo) {
-    f.message = "the volume at LBA " + lba +
-                " is a BitLocker To Go volume: the FAT32 fields above are those of its "
-                "unencrypted discovery part";
+    f.message = JoinText({"the volume at LBA ", row.row.lba,
+                          " is a BitLocker To Go volume: the FAT32 fields above are those of "
+                          "its unencrypted discovery part"});
     f.hint = "disklens --json gives its FVE metadata offsets under bitlocker_to_go";
   } else {
-    f.message = "the volume at LBA " + lba + " is " + VolumeKindName(row.volume) + ", not " +
-                TextDecoderName(row.decoder) + ": the " + TextDecoderName(row.decoder) +
-                " fields above are not its own";
+    f.message = JoinText({"the volume at LBA ", row.row.lba, " is ", VolumeKindName(row.volume),
+                          ", not ", TextDecoderName(row.decoder), ": the ",
+                          TextDecoderName(row.decoder), " fields above are not its own"});
     f.hint = "disklens --json decodes its own fields";
   }
   out.push_back(std::move(f));

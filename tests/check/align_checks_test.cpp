@@ -44,7 +44,7 @@ TEST_P(AlignTest, GivesTheExpectedFindings) {
   CheckAlignment(mbr, MbrChains{}, gpt, facts, out);
   std::vector<std::string> ids;
   for (const Finding& f : out) {
-    ids.push_back(f.id);
+    ids.emplace_back(f.id);
     EXPECT_EQ(f.lba, c.first);
     EXPECT_EQ(f.severity, f.id == "align.mib" ? Severity::kNote : Severity::kWarning);
   }

@@ -78,7 +78,7 @@ TEST_P(HeldPrimary, IsReadAgainOnlyWhenTheReportRejectedIt) {
   EXPECT_EQ(ReadsOf(reads, kSectors - 1), 1);                  // the backup header
   EXPECT_EQ(ReadsOf(reads, kSectors - 1 - kArraySectors), 1);  // and its array
   std::vector<std::string> ids;
-  for (const Finding& f : check.findings) ids.push_back(f.id);
+  for (const Finding& f : check.findings) ids.emplace_back(f.id);
   EXPECT_EQ(ids, *c.finding ? std::vector<std::string>{c.finding} : std::vector<std::string>{});
 }
 

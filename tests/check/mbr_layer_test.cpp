@@ -29,7 +29,7 @@ MbrRecord Signed() {
 
 std::vector<std::string> Ids(const Findings& findings) {
   std::vector<std::string> ids;
-  for (const Finding& f : findings) ids.push_back(f.id);
+  for (const Finding& f : findings) ids.emplace_back(f.id);
   return ids;
 }
 
