@@ -63,9 +63,11 @@ void PrintChecksSection(const ReportState& state, const DiskCheck& check) {
   Print("\n                                CHECKS (HD%i)", HdNumber(state));
   Print("%s", kSingleRule);
   if (check.findings.empty()) Print("\nno problems found");
+  std::string line;  // one buffer for every line: its pieces go to the report at once
   for (const Finding& f : check.findings) {
-    WriteReportText("\n", 1);
-    PutFindingLine(f, [](std::string_view piece) { WriteReportText(piece.data(), piece.size()); });
+    line.assign(1, '\n');
+    PutFindingLine(f, [&line](std::string_view piece) { line += piece; });
+    WriteReportText(line.data(), line.size());
   }
   if (check.listBackup) {
     Print("%s", kSingleRule);

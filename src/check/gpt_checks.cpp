@@ -115,11 +115,11 @@ void CheckGptLayer(ReportState& state, const MbrRecord& mbr, std::optional<HeldG
   GptCopy backup;
   bool backupRead = false;
   if (trusted && alternate > 1 && (!known || alternate <= last)) {
-    backup = ReadGptCopy(disk, alternate, facts.sectorCount);
+    backup = ReadGptCopy(disk, alternate, facts.sectorCount, nullptr, &primary);
     backupRead = true;
   }
   if (known && last > 1 && !cutShort && !backup.Intact() && (!backupRead || alternate != last)) {
-    GptCopy atEnd = ReadGptCopy(disk, last, facts.sectorCount);
+    GptCopy atEnd = ReadGptCopy(disk, last, facts.sectorCount, nullptr, &primary);
     if (!backupRead || atEnd.Intact() || (!backup.hasSignature && atEnd.hasSignature)) {
       backup = std::move(atEnd);
       backupRead = true;

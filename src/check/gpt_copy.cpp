@@ -144,7 +144,7 @@ std::optional<HeldGptCopy> HoldReportedGpt(const ReportState& state, const GptRe
 }
 
 GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCount,
-                    HeldGptCopy* held) {
+                    HeldGptCopy* held, const GptCopy* intact) {
   GptCopy copy;
   copy.lba = lba;
   copy.sectorSize = disk != nullptr ? disk->sectorSize : 0;
@@ -199,9 +199,17 @@ GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCou
   // at anew: growing the buffer for the array moved it.
   const ByteView header{copy.bytes.data(), ss};
   const ByteView array = copy.Array();
-  const std::uint32_t crc = arrayHeld
-                                ? header.U32(kGptEntryArrayCrc)
-                                : Crc32Update(0, array.data, static_cast<std::uint32_t>(array.size));
+  const ByteView known = intact != nullptr && intact->Intact() ? intact->Array() : ByteView{};
+  const bool sameAsKnown = known.size == array.size && array.size != 0 &&
+                           std::memcmp(known.data, array.data, array.size) == 0;
+  std::uint32_t crc = 0;
+  if (arrayHeld) {
+    crc = header.U32(kGptEntryArrayCrc);
+  } else if (sameAsKnown) {
+    crc = intact->record.header.entryArrayCrc;
+  } else {
+    crc = Crc32Update(0, array.data, static_cast<std::uint32_t>(array.size));
+  }
   if (crc != header.U32(kGptEntryArrayCrc)) {
     copy.fault = Fail("entry-array CRC-32", kGptEntryArrayCrc, HexText(crc, 8),
                       HexText(header.U32(kGptEntryArrayCrc), 8));

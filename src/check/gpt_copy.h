@@ -58,8 +58,10 @@ struct HeldGptCopy {
 // both. `sectorCount` (0: unknown) keeps every read inside the disk. With
 // `held` (the primary, lba 1), its sectors are taken instead of read again,
 // and its array's CRC, which held over those very bytes, is not taken again.
+// `intact`, a copy already found intact: an array the same byte for byte as
+// its array has its CRC, which is not taken again.
 GptCopy ReadGptCopy(DiskDevice* disk, std::uint64_t lba, std::uint64_t sectorCount,
-                    HeldGptCopy* held = nullptr);
+                    HeldGptCopy* held = nullptr, const GptCopy* intact = nullptr);
 
 // The primary's sectors from the WorkBuffer, as the GPT section left them
 // there, when that section found the primary valid at LBA 1; none otherwise.
