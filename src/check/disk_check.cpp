@@ -65,6 +65,7 @@ class CheckSink final : public DiskRecordSink {
     if (mbr_.bytesRead != 0) CheckMbrLayer(mbr_, chains_, facts, check.findings);
     CheckGptLayer(state_, mbr_, std::move(heldPrimary_), facts, check);
     CheckAlignment(mbr_, chains_, check.listBackup ? check.backup : gpt_, facts, check.findings);
+    check.findings.reserve(check.findings.size() + bootFindings_.size());
     for (Finding& f : bootFindings_) check.findings.push_back(std::move(f));
     return check;
   }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace disklens {
@@ -18,6 +19,25 @@ enum class Severity { kNote, kWarning, kError };
 // "note", "warning" or "error": the JSON's values and the text's first word.
 const char* SeverityName(Severity severity);
 
+// A finding's hint: nearly always a literal, held by pointer then, and kept
+// as a string only when built. A `const char*` given to it must be a literal.
+class FindingText {
+ public:
+  FindingText() = default;
+  FindingText(const char* literal) : literal_(literal) {}                // NOLINT
+  FindingText(std::string text) : literal_(nullptr), owned_(std::move(text)) {}  // NOLINT
+
+  std::string_view View() const {
+    return literal_ != nullptr ? std::string_view(literal_) : std::string_view(owned_);
+  }
+  operator std::string_view() const { return View(); }  // NOLINT
+  bool empty() const { return View().empty(); }
+
+ private:
+  const char* literal_ = "";
+  std::string owned_;
+};
+
 struct Finding {
   std::string_view id;  // stable: scripts and the manual page know it; a literal
   Severity severity = Severity::kNote;
@@ -26,7 +46,7 @@ struct Finding {
   std::string message;                      // what is wrong, in one sentence, no final stop
   std::string expected;                     // empty where nothing in particular was expected
   std::string found;
-  std::string hint;  // what to do, naming the peer command that repairs it; may be empty
+  FindingText hint;  // what to do, naming the peer command that repairs it; may be empty
 };
 
 using Findings = std::vector<Finding>;

@@ -29,7 +29,7 @@ struct ExtendedArea {
 };
 
 Finding ChainFinding(const char* id, Severity severity, std::uint64_t lba, std::string message,
-                     std::string hint) {
+                     FindingText hint) {
   Finding f;
   f.id = id;
   f.severity = severity;

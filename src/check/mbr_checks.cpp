@@ -28,7 +28,7 @@ std::string EntryList(const std::vector<int>& slots) {
   return text;
 }
 
-Finding TableFinding(const char* id, Severity severity, std::string message, std::string hint) {
+Finding TableFinding(const char* id, Severity severity, std::string message, FindingText hint) {
   Finding f;
   f.id = id;
   f.severity = severity;
