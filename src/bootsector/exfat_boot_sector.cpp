@@ -48,26 +48,30 @@ std::uint32_t ExfatSectorsPerCluster(const ExfatBootSector& b) {
 
 namespace {
 
-// Eight bytes into the sum.
-std::uint32_t AddWord(std::uint32_t sum, const std::uint8_t* p) {
+std::uint64_t Word(const std::uint8_t* p) {
   std::uint64_t word;
   std::memcpy(&word, p, sizeof word);
-  if (word == 0) return std::rotr(sum, 8);
+  return word;
+}
+
+// Eight bytes into the sum.
+std::uint32_t AddWord(std::uint32_t sum, const std::uint8_t* p) {
+  if (Word(p) == 0) return std::rotr(sum, 8);
   for (int i = 0; i < 8; ++i) sum = std::rotr(sum, 1) + p[i];
   return sum;
 }
 
 // The sum over [from, to): rotate right by one bit, then add the byte. A zero
-// byte only rotates, so eight of them rotate by eight at once and 32 leave
+// byte only rotates, so eight of them rotate by eight at once and 64 leave
 // the sum as it was; the regions mkfs and Windows write are mostly zeros, and
 // the sum is serial otherwise.
 std::uint32_t AddStretch(std::uint32_t sum, const std::uint8_t* from, const std::uint8_t* to) {
   const std::uint8_t* p = from;
-  for (; to - p >= 32; p += 32) {
-    std::uint64_t words[4];
-    std::memcpy(words, p, sizeof words);
-    if ((words[0] | words[1] | words[2] | words[3]) == 0) continue;
-    for (int i = 0; i < 32; i += 8) sum = AddWord(sum, p + i);
+  for (; to - p >= 64; p += 64) {
+    const std::uint64_t any = Word(p) | Word(p + 8) | Word(p + 16) | Word(p + 24) | Word(p + 32) |
+                              Word(p + 40) | Word(p + 48) | Word(p + 56);
+    if (any == 0) continue;
+    for (int i = 0; i < 64; i += 8) sum = AddWord(sum, p + i);
   }
   for (; to - p >= 8; p += 8) sum = AddWord(sum, p);
   for (; p < to; ++p) sum = std::rotr(sum, 1) + *p;
