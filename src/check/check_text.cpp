@@ -1,6 +1,8 @@
 #include "check/check_text.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <cinttypes>
 #include <string>
 #include <string_view>
@@ -63,11 +65,27 @@ void PrintChecksSection(const ReportState& state, const DiskCheck& check) {
   Print("\n                                CHECKS (HD%i)", HdNumber(state));
   Print("%s", kSingleRule);
   if (check.findings.empty()) Print("\nno problems found");
-  std::string line;  // one buffer for every line: its pieces go to the report at once
+  // Each line is gathered in one buffer and goes to the report at once; a
+  // line longer than the buffer goes in parts.
+  char line[1024];
+  std::size_t used = 0;
+  const auto put = [&line, &used](std::string_view piece) {
+    while (!piece.empty()) {
+      if (used == sizeof line) {
+        WriteReportText(line, used);
+        used = 0;
+      }
+      const std::size_t n = std::min(piece.size(), sizeof line - used);
+      std::memcpy(line + used, piece.data(), n);
+      used += n;
+      piece.remove_prefix(n);
+    }
+  };
   for (const Finding& f : check.findings) {
-    line.assign(1, '\n');
-    PutFindingLine(f, [&line](std::string_view piece) { line += piece; });
-    WriteReportText(line.data(), line.size());
+    put("\n");
+    PutFindingLine(f, put);
+    WriteReportText(line, used);
+    used = 0;
   }
   if (check.listBackup) {
     Print("%s", kSingleRule);

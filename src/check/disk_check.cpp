@@ -40,7 +40,11 @@ class CheckSink final : public DiskRecordSink {
     // the primary from there rather than reading it again.
     heldPrimary_ = HoldReportedGpt(state_, gpt);
   }
-  void BeginBootRows(std::uint32_t count) override { report_.BeginBootRows(count); }
+  void BeginBootRows(std::uint32_t count) override {
+    report_.BeginBootRows(count);
+    // Room for a finding a row, so that the list is not moved as it grows.
+    bootFindings_.reserve(count);
+  }
   void BootRow(const BootRowRecord& row) override {
     report_.BootRow(row);
     if (!origins_) origins_.emplace(mbr_, chains_, gpt_);

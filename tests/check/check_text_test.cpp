@@ -4,6 +4,7 @@
 #include <string>
 
 #include "check/check_text.h"
+#include "support/capture.h"
 #include "support/program_runner.h"
 
 namespace disklens {
@@ -37,6 +38,29 @@ INSTANTIATE_TEST_SUITE_P(
                  "warning gpt.backup-not-at-end LBA 4095: the backup is not at the end; expected 8191, "
                  "found 4095. Hint: sgdisk -e moves it"}),
     [](const testing::TestParamInfo<LineCase>& p) { return std::string(p.param.name); });
+
+// Lines far longer than any buffer behind them print whole, each as FindingLine gives it.
+TEST(ChecksSectionTest, PrintsEveryLineWholeWhateverItsLength) {
+  DiskCheck check;
+  for (std::size_t length : {0u, 1000u, 1023u, 1024u, 5000u}) {
+    check.findings.push_back(
+        {"fat32.backup", Severity::kWarning, 2048, {}, std::string(length, 'm'), "e", "f", "h"});
+  }
+  ReportState state;
+  std::string text;
+  {
+    test::CapturedOutput out;
+    PrintChecksSection(state, check);
+    FlushReport();
+    text = out.Text();
+  }
+  std::string lines;
+  for (const Finding& f : check.findings) {
+    lines += '\n';
+    lines += FindingLine(f);
+  }
+  EXPECT_NE(text.find(lines + "\n===="), std::string::npos) << text.substr(0, 400);
+}
 
 TEST(WorstSeverityTest, IsTheHighestAndNoneForNoFinding) {
   EXPECT_FALSE(WorstSeverity({}).has_value());
