@@ -1,6 +1,7 @@
 #include "bootsector/boot_row.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "bootsector/fat32_backup.h"
 #include "layout/boot_sector.h"
@@ -42,7 +43,19 @@ ByteView ReadTrailer(ReportState& state, const BootTarget& row) {
 BootRowRecord ReadBootRow(ReportState& state, const BootTarget& row) {
   BootRowRecord record;
   record.row = row;
-  const std::size_t read = ReadIntoWorkBuffer(state, row.lba, 1, 0);
+  // A volume the probe found to be exFAT, in a run that reads its boot
+  // regions: its boot sector comes with them, in one request.
+  ByteView ahead;
+  if (state.readVolumeRegions && row.probedExfat) ahead = ReadExfatRowAhead(state, row);
+  const std::size_t sectorSize = state.disk != nullptr ? state.disk->sectorSize : 0;
+  std::size_t read = 0;
+  if (ahead.size >= sectorSize && sectorSize != 0) {
+    std::memcpy(state.workBuffer, ahead.data, sectorSize);
+    read = sectorSize;
+  } else {
+    ahead = ByteView{};
+    read = ReadIntoWorkBuffer(state, row.lba, 1, 0);
+  }
   if (read == 0) return record;
   record.read = true;
   record.sector = ByteView{state.workBuffer, read};
@@ -55,7 +68,7 @@ BootRowRecord ReadBootRow(ReportState& state, const BootTarget& row) {
   }
   record.volume = VolumeKindOf(record.sector);
   if (record.volume == VolumeKind::kExfat && state.readVolumeRegions) {
-    record.exfatRegion = ReadExfatBootRegion(state, row, record.sector);
+    record.exfatRegion = ReadExfatBootRegion(state, row, ahead.size != 0 ? ahead : record.sector);
   }
   return record;
 }

@@ -1,5 +1,6 @@
 #include "bootsector/exfat_boot_region.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "layout/exfat.h"
@@ -49,26 +50,45 @@ ExfatBootRegion JudgeExfatBootRegion(ByteView bytes, std::uint32_t sectorSize) {
   return r;
 }
 
-ExfatBootRegion ReadExfatBootRegion(ReportState& state, const BootTarget& row, ByteView first) {
-  const std::uint32_t sectorSize = ExfatSectorSize(DecodeExfatBootSector(first));
+ByteView ReadExfatRowAhead(ReportState& state, const BootTarget& row) {
+  if (state.disk == nullptr || state.disk->sectorSize == 0) return {};
+  const std::size_t diskSector = state.disk->sectorSize;
+  // exFAT sectors are 512 bytes at the least: the boot regions fill this much at the least.
+  const std::size_t bytes = std::size_t{exfat::kBothRegionsSectors} << exfat::kMinSectorShift;
+  const std::size_t sectors = (bytes + diskSector - 1) / diskSector;
+  if (row.totalSectors < sectors) return {};
+  return ReadBesideRow(state, row.lba, static_cast<std::uint32_t>(sectors));
+}
+
+ExfatBootRegion ReadExfatBootRegion(ReportState& state, const BootTarget& row, ByteView known) {
+  const std::uint32_t sectorSize = ExfatSectorSize(DecodeExfatBootSector(known));
   ExfatBootRegion none;
   none.sectorSize = sectorSize;
   if (state.disk == nullptr || state.disk->sectorSize == 0 || sectorSize == 0) return none;
   const std::size_t diskSector = state.disk->sectorSize;
   const std::size_t bytes = std::size_t{sectorSize} * exfat::kBothRegionsSectors;
   const std::size_t diskSectors = (bytes + diskSector - 1) / diskSector;
-  // Both regions inside the partition, and the first sector whole in `first`.
-  if (row.totalSectors < diskSectors || first.size < diskSector) return none;
+  // Both regions inside the partition, and the first sector whole in `known`.
+  if (row.totalSectors < diskSectors || known.size < diskSector) return none;
   if (diskSectors - 1 > UINT64_MAX - row.lba) return none;
-  // The first sector goes in front of the rest in the WorkBuffer's upper half,
-  // which the row's own views do not reach.
   if (state.workBuffer == nullptr || 2 * diskSector > kBesideRowOffset) return none;
-  if (diskSectors - 1 > UINT32_MAX) return none;
-  const ByteView rest = ReadBesideRow(state, row.lba + 1,
-                                      static_cast<std::uint32_t>(diskSectors - 1), diskSector);
-  if (rest.size == 0 && diskSectors > 1) return none;
+  if (diskSectors > UINT32_MAX) return none;
+  // The region is gathered in the WorkBuffer's upper half, which the row's own
+  // views do not reach: what `known` holds there already stays; the first
+  // sector from elsewhere is put in front; the rest is read behind it.
   std::uint8_t* const region = state.workBuffer + kBesideRowOffset;
-  std::memcpy(region, first.data, diskSector);
+  std::size_t have = 1;
+  if (known.data == region) {
+    have = std::min(known.size / diskSector, diskSectors);
+  } else {
+    std::memcpy(region, known.data, diskSector);
+  }
+  if (diskSectors > have &&
+      ReadBesideRow(state, row.lba + have, static_cast<std::uint32_t>(diskSectors - have),
+                    have * diskSector)
+              .size == 0) {
+    return none;
+  }
   return JudgeExfatBootRegion(ByteView{region, diskSectors * diskSector}, sectorSize);
 }
 

@@ -34,10 +34,17 @@ struct ExfatBootRegion {
 // volume's start); `read` stays false when `bytes` is shorter.
 ExfatBootRegion JudgeExfatBootRegion(ByteView bytes, std::uint32_t sectorSize);
 
-// Reads both regions of the exFAT volume whose boot sector `first` (the
-// disk's sector at `row.lba`, already read) starts, into the WorkBuffer's
-// upper half, and judges them. Only when the regions lie inside the row's partition and
-// the volume's sector size is one exFAT allows; `first` is not read again.
-ExfatBootRegion ReadExfatBootRegion(ReportState& state, const BootTarget& row, ByteView first);
+// The row's first sectors, as many as the smallest boot regions exFAT allows
+// fill (24 of 512 bytes), read in one request into the WorkBuffer's upper
+// half: for a row the probe found to be exFAT, whose regions a --json or
+// --check run reads anyway. Empty when they could not be read.
+ByteView ReadExfatRowAhead(ReportState& state, const BootTarget& row);
+
+// Reads both regions of the exFAT volume whose boot sector starts `known`
+// (the disk's sectors from `row.lba` already read: the boot sector alone, or
+// what ReadExfatRowAhead gave) into the WorkBuffer's upper half, reading only
+// what `known` lacks, and judges them. Only when the regions lie inside the
+// row's partition and the volume's sector size is one exFAT allows.
+ExfatBootRegion ReadExfatBootRegion(ReportState& state, const BootTarget& row, ByteView known);
 
 }  // namespace disklens

@@ -81,8 +81,8 @@ void CheckHiddenSectors(const BootRowRecord& row, const BootVolume& v,
       static_cast<std::uint32_t>(boot_sector::kHiddenSectors),
       JoinText({"the boot sector's hidden sectors (", hidden, ") are not the partition's start (LBA ",
                 start, ")"}),
-      logical ? JoinText({start, " or ", start - origin.ebrLba}) : JoinText({start}),
-      JoinText({hidden}),
+      logical ? JoinText({start, " or ", start - origin.ebrLba}) : std::to_string(start),
+      std::to_string(hidden),
       "set it to the start before booting from the volume, whose boot code reads from the old "
       "place after a move or clone (TestDisk rebuilds the boot sector)"});
 }

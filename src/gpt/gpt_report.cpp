@@ -9,6 +9,7 @@
 #include "gpt/name_column.h"
 #include "gpt/name_text.h"
 #include "gpt/probe.h"
+#include "gpt/probe_kinds.h"
 #include "text/output.h"
 
 namespace disklens {
@@ -47,8 +48,9 @@ void OfferBootTarget(ReportState& state, GptEntryRecord& entry) {
   const std::uint64_t start = entry.firstLba;
   const std::uint64_t end = entry.lastLba;
   std::uint16_t id = 0;
+  std::int32_t kind = 0;
   const std::int32_t status = ProbePartitionType(state.disk, static_cast<std::uint32_t>(start),
-                                                 static_cast<std::uint32_t>(start >> 32), id);
+                                                 static_cast<std::uint32_t>(start >> 32), id, &kind);
   if (status != kProbeOk) return;
   entry.probedId = id;
   if (!IsBootTargetType(id)) return;
@@ -56,7 +58,7 @@ void OfferBootTarget(ReportState& state, GptEntryRecord& entry) {
   // the boot sector of LBA 2048. An entry that ends before it starts holds no sector.
   const std::uint64_t sectors = end >= start ? end - start + 1 : 0;
   AddBootTarget(state.bootTargets, static_cast<std::uint8_t>(id),
-                static_cast<std::uint16_t>(entry.index), sectors, start);
+                static_cast<std::uint16_t>(entry.index), sectors, start, kind == kKindExfat);
 }
 
 void PrintEntry(const GptEntryRecord& e) {

@@ -131,10 +131,11 @@ std::int32_t KindToPartitionType(std::int32_t kind) {
 }
 
 std::int32_t ProbePartitionType(DiskDevice* disk, std::uint32_t lbaLow, std::uint32_t lbaHigh,
-                                std::uint16_t& id) {
+                                std::uint16_t& id, std::int32_t* kind) {
   const ProbeResult result =
       ProbePartition(disk, (static_cast<std::uint64_t>(lbaHigh) << 32) | lbaLow);
   id = 0;
+  if (kind != nullptr) *kind = result.status == kProbeOk ? result.kind : kKindNothing;
   if (result.status == kProbeOk) {
     const std::int32_t type = KindToPartitionType(result.kind);
     if (type > 0) id = static_cast<std::uint16_t>(type);

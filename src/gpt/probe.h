@@ -15,9 +15,10 @@ inline constexpr std::int32_t kProbeNothingAtLbaZero = 89;
 
 // Probes the partition that starts at the LBA given as two 32-bit halves.
 // `id` receives the MBR-style type ID (0 when nothing is recognised or the
-// probe fails). Returns the probe status.
+// probe fails), `kind` when given the probe's own kind code (kKindNothing
+// when it fails). Returns the probe status.
 std::int32_t ProbePartitionType(DiskDevice* disk, std::uint32_t lbaLow, std::uint32_t lbaHigh,
-                                std::uint16_t& id);
+                                std::uint16_t& id, std::int32_t* kind = nullptr);
 
 struct ProbeResult {
   std::int32_t status = kProbeOk;

@@ -21,15 +21,16 @@ bool IsBootTargetType(std::uint32_t fileSystemId) {
 }
 
 void AddBootTarget(BootTargetList& list, std::uint8_t fileSystemId, std::uint16_t id,
-                   std::uint64_t totalSectors, std::uint64_t lba) {
+                   std::uint64_t totalSectors, std::uint64_t lba, bool probedExfat) {
   for (std::uint32_t i = 0; i < list.count; ++i) {
     if (list.rows[i].lba == lba) {
       list.rows[i].id = id;
+      list.rows[i].probedExfat = list.rows[i].probedExfat || probedExfat;
       return;
     }
   }
   if (list.count >= BootTargetCapacity) return;
-  list.rows[list.count++] = BootTarget{fileSystemId, id, lba, totalSectors};
+  list.rows[list.count++] = BootTarget{fileSystemId, id, lba, totalSectors, probedExfat};
 }
 
 }  // namespace disklens

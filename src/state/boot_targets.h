@@ -12,6 +12,9 @@ struct BootTarget {
   // lie beyond what 32 bits hold.
   std::uint64_t lba = 0;
   std::uint64_t totalSectors = 0;
+  // The GPT's content probe found an exFAT volume here: runs that read its
+  // boot regions take them with its boot sector, in one request.
+  bool probedExfat = false;
 };
 
 inline constexpr std::uint32_t BootTargetCapacity = 255;
@@ -24,9 +27,10 @@ struct BootTargetList {
 void ResetBootTargets(BootTargetList& list);
 // True for the file-system IDs that have a decoder; only the low 8 bits count.
 bool IsBootTargetType(std::uint32_t fileSystemId);
-// One row per start LBA: a second add of the same LBA only replaces the `id`.
-// A new LBA on a full list is dropped.
+// One row per start LBA: a second add of the same LBA only replaces the `id`
+// (and marks the row when it says exFAT was probed there). A new LBA on a
+// full list is dropped.
 void AddBootTarget(BootTargetList& list, std::uint8_t fileSystemId, std::uint16_t id,
-                   std::uint64_t totalSectors, std::uint64_t lba);
+                   std::uint64_t totalSectors, std::uint64_t lba, bool probedExfat = false);
 
 }  // namespace disklens

@@ -19,6 +19,7 @@
 #include "pass/disk_records.h"
 #include "platform/fake_platform.h"
 #include "support/disk_image.h"
+#include "support/gpt_image.h"
 #include "support/report_disk.h"
 
 namespace disklens {
@@ -150,6 +151,61 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ExfatRegion,
                                          RegionCase{"v4096_d4096", 12, 4096},
                                          RegionCase{"v1024_d2048", 10, 2048}),
                          [](const auto& p) { return std::string(p.param.name); });
+
+// The same volume in a GPT partition, which the probe finds to be exFAT: the
+// boot sector comes with the smallest regions exFAT allows in one request,
+// and only what that request lacks is read behind it, so that every sector
+// of the regions is read once and the boot sector as often as in the text.
+TEST_P(ExfatRegion, InAProbedGptPartitionComesWithItsBootSector) {
+  const RegionCase& c = GetParam();
+  const std::vector<std::uint8_t> volume = test::ExfatRegions(c.shift, 1024);
+  const std::size_t ss = std::size_t{1} << c.shift;
+  const auto sectors = static_cast<std::uint32_t>(1024 * ss / c.diskSector);
+  const std::uint64_t total = kStart + sectors + 64;
+  test::DiskImage d(total * c.diskSector, c.diskSector);
+  test::PutProtectiveMbr(d, total);
+  test::GptEntryFields entry;
+  entry.typeGuid = test::kBasicDataType;
+  entry.uniqueGuid = "{0A1B2C3D-4E5F-4061-8273-94A5B6C7D8E9}";
+  entry.startLba = kStart;
+  entry.endLba = kStart + sectors - 1;
+  test::WriteGptWithBackup(d, test::GptHeaderFields{}, {entry});
+  d.PutClipped(std::uint64_t{kStart} * c.diskSector, volume);
+  FakePlatform p;
+  FakeDisk& disk = p.AddDisk(0, d.Bytes().size(), c.diskSector);
+  disk.bytes = d.Bytes();
+  p.ClearLog();
+  const nlohmann::json row = Row(DiskJson());
+  const std::vector<FakeCall> reads = p.Calls("ReadFile");
+
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08X",
+                static_cast<unsigned>(test::OwnExfatChecksum(volume.data(), ss)));
+  const nlohmann::json& region = row.at("boot_region");
+  EXPECT_EQ(region.at("sector_size"), ss);
+  EXPECT_EQ(region.at("main_checksum"),
+            nlohmann::json({{"computed", hex}, {"stored", hex}, {"holds", true}}));
+  EXPECT_EQ(region.at("backup_checksum").at("holds"), true);
+
+  const std::uint64_t diskSectors = (24 * ss + c.diskSector - 1) / c.diskSector;
+  const std::uint64_t aheadSectors = (24 * 512 + c.diskSector - 1) / c.diskSector;
+  const auto coverage = [&](std::uint64_t lba) {
+    const std::uint64_t at = lba * c.diskSector;
+    return std::count_if(reads.begin(), reads.end(), [at](const FakeCall& r) {
+      return r.position <= at && at < r.position + r.size;
+    });
+  };
+  EXPECT_EQ(coverage(kStart), 2) << "the probe's read and the row's";
+  for (std::uint64_t s = kStart + 1; s < kStart + diskSectors; ++s) {
+    ASSERT_EQ(coverage(s), 1) << "sector " << s;
+  }
+  // One request from the boot sector on; the rest (the transfer may cut it) behind it.
+  const auto ahead = std::count_if(reads.begin(), reads.end(), [&](const FakeCall& r) {
+    return r.position == kStart * c.diskSector &&
+           r.size == std::min(aheadSectors, diskSectors) * c.diskSector;
+  });
+  EXPECT_EQ(ahead, 1);
+}
 
 struct DefectCase {
   const char* name;
