@@ -114,8 +114,10 @@ void CheckAlignment(const MbrRecord& mbr, const MbrChains& chains, const GptReco
   // that lists it: the first span of each start, in the order above.
   std::vector<std::size_t> order(spans.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return spans[a].first < spans[b].first; });
+  const auto byStart = [&](std::size_t a, std::size_t b) { return spans[a].first < spans[b].first; };
+  if (!std::is_sorted(order.begin(), order.end(), byStart)) {
+    std::stable_sort(order.begin(), order.end(), byStart);
+  }
   std::vector<bool> checked(spans.size(), false);
   for (std::size_t k = 0; k < order.size(); ++k) {
     if (k == 0 || spans[order[k]].first != spans[order[k - 1]].first) checked[order[k]] = true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/gpt_copy.h"
@@ -197,7 +198,7 @@ void CheckGptLayer(ReportState& state, const MbrRecord& mbr, std::optional<HeldG
   CheckGptEntries(used, out);
 
   if (backup.Intact()) {
-    check.backup = backup.record;
+    check.backup = std::move(backup.record);
     check.listBackup = !primary.Intact();
   }
 }

@@ -87,9 +87,13 @@ void CheckGptEntries(const GptCopy& copy, Findings& out) {
   for (const GptEntryRecord& e : copy.record.entries) {
     if (e.lastLba >= e.firstLba) sorted.push_back(&e);
   }
-  std::stable_sort(
-      sorted.begin(), sorted.end(),
-      [](const GptEntryRecord* a, const GptEntryRecord* b) { return a->firstLba < b->firstLba; });
+  const auto byStart = [](const GptEntryRecord* a, const GptEntryRecord* b) {
+    return a->firstLba < b->firstLba;
+  };
+  // Most tables list their entries in order already.
+  if (!std::is_sorted(sorted.begin(), sorted.end(), byStart)) {
+    std::stable_sort(sorted.begin(), sorted.end(), byStart);
+  }
   std::vector<Finding> overlap;
   const GptEntryRecord* reach = nullptr;
   for (const GptEntryRecord* e : sorted) {

@@ -40,8 +40,11 @@ PartitionOrigins::PartitionOrigins(const MbrRecord& mbr, const MbrChains& chains
       starts_.push_back({e.firstLba, origin});
     }
   }
-  std::stable_sort(starts_.begin(), starts_.end(),
-                   [](const Start& a, const Start& b) { return a.lba < b.lba; });
+  const auto byLba = [](const Start& a, const Start& b) { return a.lba < b.lba; };
+  // Most tables list their entries in order already.
+  if (!std::is_sorted(starts_.begin(), starts_.end(), byLba)) {
+    std::stable_sort(starts_.begin(), starts_.end(), byLba);
+  }
 }
 
 PartitionOrigin PartitionOrigins::Find(std::uint64_t lba) const {
