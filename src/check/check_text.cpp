@@ -1,8 +1,6 @@
 #include "check/check_text.h"
 
-#include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <cinttypes>
 #include <string>
 #include <string_view>
@@ -15,49 +13,66 @@ namespace disklens {
 
 namespace {
 
-// Hands the finding's line to `put` piece by piece, so that the report takes
-// it without a string built first.
-template <typename Put>
-void PutFindingLine(const Finding& f, Put&& put) {
-  const std::string_view severity = SeverityName(f.severity);
-  put(severity);
-  put(std::string_view("        ", severity.size() < 8 ? 8 - severity.size() : 1));
-  put(f.id);
-  const auto number = [&put](std::uint64_t value) {
-    char text[24];
+// One finding's line as its pieces, numbers written out in the record itself,
+// so that the report takes them in one write and a string is built only for
+// a caller that wants one.
+struct LinePieces {
+  std::string_view pieces[16];  // FillLine puts 16 at the most
+  std::size_t count = 0;
+  std::size_t size = 0;
+  char lba[24];
+  char byte[24];
+
+  void Put(std::string_view piece) {
+    pieces[count++] = piece;
+    size += piece.size();
+  }
+  void PutNumber(std::uint64_t value, char (&text)[24]) {
     const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    put(std::string_view(text, static_cast<std::size_t>(end - text)));
-  };
+    Put(std::string_view(text, static_cast<std::size_t>(end - text)));
+  }
+};
+
+// "\nSEVERITY ID[ LBA n[ byte b]]: MESSAGE[; expected E][, found F][. Hint: HINT]"
+void FillLine(const Finding& f, LinePieces& line) {
+  const std::string_view severity = SeverityName(f.severity);
+  line.Put("\n");
+  line.Put(severity);
+  line.Put(std::string_view("        ", severity.size() < 8 ? 8 - severity.size() : 1));
+  line.Put(f.id);
   if (f.lba) {
-    put(" LBA ");
-    number(*f.lba);
+    line.Put(" LBA ");
+    line.PutNumber(*f.lba, line.lba);
     if (f.byteOffset) {
-      put(" byte ");
-      number(*f.byteOffset);
+      line.Put(" byte ");
+      line.PutNumber(*f.byteOffset, line.byte);
     }
   }
-  put(": ");
-  put(f.message);
+  line.Put(": ");
+  line.Put(f.message);
   if (!f.expected.empty()) {
-    put("; expected ");
-    put(f.expected);
+    line.Put("; expected ");
+    line.Put(f.expected);
   }
   if (!f.found.empty()) {
-    put(f.expected.empty() ? "; found " : ", found ");
-    put(f.found);
+    line.Put(f.expected.empty() ? "; found " : ", found ");
+    line.Put(f.found);
   }
   if (!f.hint.empty()) {
-    put(". Hint: ");
-    put(f.hint);
+    line.Put(". Hint: ");
+    line.Put(f.hint);
   }
 }
 
 }  // namespace
 
 std::string FindingLine(const Finding& f) {
-  std::string line;
-  PutFindingLine(f, [&line](std::string_view piece) { line += piece; });
-  return line;
+  LinePieces line;
+  FillLine(f, line);
+  std::string text;
+  text.reserve(line.size);
+  for (std::size_t i = 1; i < line.count; ++i) text += line.pieces[i];  // without the line feed
+  return text;
 }
 
 void PrintChecksSection(const ReportState& state, const DiskCheck& check) {
@@ -65,27 +80,10 @@ void PrintChecksSection(const ReportState& state, const DiskCheck& check) {
   Print("\n                                CHECKS (HD%i)", HdNumber(state));
   Print("%s", kSingleRule);
   if (check.findings.empty()) Print("\nno problems found");
-  // Each line is gathered in one buffer and goes to the report at once; a
-  // line longer than the buffer goes in parts.
-  char line[1024];
-  std::size_t used = 0;
-  const auto put = [&line, &used](std::string_view piece) {
-    while (!piece.empty()) {
-      if (used == sizeof line) {
-        WriteReportText(line, used);
-        used = 0;
-      }
-      const std::size_t n = std::min(piece.size(), sizeof line - used);
-      std::memcpy(line + used, piece.data(), n);
-      used += n;
-      piece.remove_prefix(n);
-    }
-  };
   for (const Finding& f : check.findings) {
-    put("\n");
-    PutFindingLine(f, put);
-    WriteReportText(line, used);
-    used = 0;
+    LinePieces line;
+    FillLine(f, line);
+    WriteReportPieces(line.pieces, line.count, line.size);
   }
   if (check.listBackup) {
     Print("%s", kSingleRule);

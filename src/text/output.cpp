@@ -63,4 +63,20 @@ void WriteReportText(const char* text, std::size_t size) {
   if (!g_buffered) g_report.Flush();
 }
 
+void WriteReportPieces(const std::string_view* pieces, std::size_t count, std::size_t size) {
+  if (g_writeError != 0) return;
+  if (g_report.MakeRoom(size)) {
+    // Straight into the buffer: one copy of each piece.
+    char* cursor = g_report.Cursor();
+    for (std::size_t i = 0; i < count; ++i) {
+      std::memcpy(cursor, pieces[i].data(), pieces[i].size());
+      cursor += pieces[i].size();
+    }
+    g_report.Commit(cursor);
+  } else {
+    for (std::size_t i = 0; i < count; ++i) g_report.Append(pieces[i].data(), pieces[i].size());
+  }
+  if (!g_buffered) g_report.Flush();
+}
+
 }  // namespace disklens

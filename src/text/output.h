@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 #include <type_traits>
 
 #include "text/text_buffer.h"
@@ -37,6 +38,9 @@ void SetReportBuffered(bool buffered);
 
 // Text to the report as it stands, with the same write checks as Print.
 void WriteReportText(const char* text, std::size_t size);
+
+// `count` pieces of text, `size` bytes in all, to the report as one text.
+void WriteReportPieces(const std::string_view* pieces, std::size_t count, std::size_t size);
 
 namespace output_internal {
 // The report's buffer and what Print checks around it (output.cpp).
