@@ -44,13 +44,17 @@ bool IsBeyondChsMarker(const Chs& c, const BiosGeometry& bios) {
          (c.sector == 63 && (c.head == 254 || c.head == 255));
 }
 
-bool ChsMatches(const Chs& stored, std::uint64_t lba, const BiosGeometry& bios,
-                std::string& expected) {
+bool ChsMatches(const Chs& stored, std::uint64_t lba, const BiosGeometry& bios) {
   const std::optional<Chs> want = ExpectedChs(lba, bios);
-  expected = want ? ChsText(*want)
-                  : "1023/" + std::to_string(bios.highestHead) + "/" +
-                        std::to_string(bios.sectorsPerTrack);
   return want ? stored == *want : IsBeyondChsMarker(stored, bios);
+}
+
+// What ChsMatches wants, as text: spelt out only for a finding.
+std::string ExpectedChsText(std::uint64_t lba, const BiosGeometry& bios) {
+  const std::optional<Chs> want = ExpectedChs(lba, bios);
+  return want ? ChsText(*want)
+              : "1023/" + std::to_string(bios.highestHead) + "/" +
+                    std::to_string(bios.sectorsPerTrack);
 }
 
 }  // namespace
@@ -118,25 +122,20 @@ void CheckChs(const MbrPartitionEntry& entry, std::uint64_t first, const EntrySi
   const std::uint64_t last = first + entry.sectorCount - 1;
   const Chs start = StoredChs(entry.startHead, entry.startSectorByte, entry.startCylinderByte);
   const Chs end = StoredChs(entry.endHead, entry.endSectorByte, entry.endCylinderByte);
-  std::string wantStart;
-  std::string wantEnd;
-  const bool startOk = ChsMatches(start, first, bios, wantStart);
-  const bool endOk = ChsMatches(end, last, bios, wantEnd);
+  const bool startOk = ChsMatches(start, first, bios);
+  const bool endOk = ChsMatches(end, last, bios);
   if (startOk && endOk) return;
   Finding f;
   f.id = "mbr.chs";
   f.severity = Severity::kNote;
   f.lba = first;
-  f.message = "the CHS " +
-              std::string(startOk ? "end"
-                          : endOk ? "start"
-                                  : "start and end") +
-              " of " + EntryName(site) + (startOk || endOk ? " differs" : " differ") +
-              " from its " + SectorRange(first, entry.sectorCount) +
-              " under the BIOS geometry of " + std::to_string(bios.highestHead + 1u) +
-              " heads and " + std::to_string(bios.sectorsPerTrack) + " sectors a track";
-  f.expected = wantStart + "-" + wantEnd;
-  f.found = ChsText(start) + "-" + ChsText(end);
+  f.message = JoinText({"the CHS ", startOk ? "end" : endOk ? "start" : "start and end", " of ",
+                        EntryName(site), startOk || endOk ? " differs" : " differ", " from its ",
+                        SectorRange(first, entry.sectorCount), " under the BIOS geometry of ",
+                        bios.highestHead + 1u, " heads and ", bios.sectorsPerTrack,
+                        " sectors a track"});
+  f.expected = JoinText({ExpectedChsText(first, bios), "-", ExpectedChsText(last, bios)});
+  f.found = JoinText({ChsText(start), "-", ChsText(end)});
   f.hint = "Only old BIOSes and DOS read CHS; Linux and Windows use the LBA";
   out.push_back(std::move(f));
 }
