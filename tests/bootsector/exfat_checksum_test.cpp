@@ -34,7 +34,7 @@ class ExfatChecksum : public ::testing::TestWithParam<Fill> {};
 TEST_P(ExfatChecksum, EqualsTheDefinition) {
   const Fill f = GetParam();
   std::vector<std::uint8_t> region(std::size_t{f.sectorSize} * 12);
-  std::mt19937 random(f.sectorSize + f.zeroFrom * 31 + f.zeroTo);
+  std::mt19937 random(static_cast<std::uint32_t>(f.sectorSize + f.zeroFrom * 31 + f.zeroTo));
   for (std::uint8_t& b : region) b = static_cast<std::uint8_t>(random() | 1);  // no zero by chance
   for (std::size_t i = f.zeroFrom; i < f.zeroTo && i < region.size(); ++i) region[i] = 0;
   EXPECT_EQ(ExfatBootChecksum(ByteView{region.data(), region.size()}, f.sectorSize),
