@@ -19,6 +19,7 @@
 #include "pass/disk_records.h"
 #include "platform/fake_platform.h"
 #include "support/disk_image.h"
+#include "support/null_sink.h"
 #include "support/gpt_image.h"
 #include "support/report_disk.h"
 
@@ -61,15 +62,7 @@ std::vector<std::string> Ids(const nlohmann::json& disk) {
   return ids;
 }
 
-class NullSink final : public DiskRecordSink {
- public:
-  void Mbr(const MbrRecord&, const MbrChains&) override {}
-  void Embr(const EmbrRecord&) override {}
-  void Gpt(const GptRecord&) override {}
-  void BeginBootRows(std::uint32_t) override {}
-  void BootRow(const BootRowRecord&) override {}
-  void EndBootRows() override {}
-};
+using test::NullSink;
 
 TEST(ExfatRow, DecodesTheMainBootSectorByName) {
   FakePlatform p;

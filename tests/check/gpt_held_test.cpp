@@ -12,6 +12,7 @@
 #include "pass/disk_records.h"
 #include "platform/fake_platform.h"
 #include "support/disk_image.h"
+#include "support/null_sink.h"
 #include "support/gpt_image.h"
 #include "support/report_disk.h"
 
@@ -22,15 +23,7 @@ constexpr std::uint32_t kSs = 512;
 constexpr std::uint64_t kSectors = 4096;
 constexpr std::uint64_t kArraySectors = 32;  // 128 entries of 128 bytes
 
-class NullSink final : public DiskRecordSink {
- public:
-  void Mbr(const MbrRecord&, const MbrChains&) override {}
-  void Embr(const EmbrRecord&) override {}
-  void Gpt(const GptRecord&) override {}
-  void BeginBootRows(std::uint32_t) override {}
-  void BootRow(const BootRowRecord&) override {}
-  void EndBootRows() override {}
-};
+using test::NullSink;
 
 // How many reads cover the byte at `lba`'s start.
 int ReadsOf(const std::vector<FakeCall>& reads, std::uint64_t lba) {
