@@ -20,11 +20,4 @@ std::optional<DiskSpan> LocateInPartition(std::uint64_t partitionLba, std::uint6
   return span;
 }
 
-std::optional<ByteView> ReadSpan(ReportState& state, const DiskSpan& span) {
-  if (span.sectors == 0) return std::nullopt;
-  const ByteView bytes = ReadBesideRow(state, span.lba, span.sectors);
-  if (bytes.size == 0) return std::nullopt;
-  return bytes;
-}
-
 }  // namespace disklens

@@ -1,5 +1,6 @@
-// The sectors the boot-sector checks read beside the report's: into the
-// WorkBuffer's upper half, which no view of the boot row being checked reaches.
+// Where the sectors the boot-sector checks read beside the report's lie;
+// ReadBesideRow (state/report_state.h) reads them into the WorkBuffer's upper
+// half, which no view of the boot row being checked reaches.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,8 @@
 namespace disklens {
 
 // Where `length` bytes at `offset` from a partition's start lie on the disk:
-// the first LBA, the byte within it, and the sectors that cover them.
+// the first LBA, the byte within it, and the sectors that cover them, which
+// ReadBesideRow then reads.
 struct DiskSpan {
   std::uint64_t lba = 0;
   std::uint32_t within = 0;
@@ -22,9 +24,5 @@ struct DiskSpan {
 // known), or the disk's sector size is not known.
 std::optional<DiskSpan> LocateInPartition(std::uint64_t partitionLba, std::uint64_t offset,
                                           std::uint32_t length, const DiskFacts& facts);
-
-// The span's sectors, or none when the read failed; valid until the next read
-// beside the row.
-std::optional<ByteView> ReadSpan(ReportState& state, const DiskSpan& span);
 
 }  // namespace disklens

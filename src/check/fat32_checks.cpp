@@ -128,8 +128,8 @@ void CheckFat32FsInfo(ReportState& state, const BootRowRecord& row, const BootVo
       LocateInPartition(row.row.lba, offset, kBootSectorBytes, facts);
   if (!span) return;
   const auto where = [&] { return "the FSInfo sector at LBA " + std::to_string(span->lba); };
-  const std::optional<ByteView> bytes = ReadSpan(state, *span);
-  if (!bytes) {
+  const ByteView bytes = ReadBesideRow(state, span->lba, span->sectors);
+  if (bytes.size == 0) {
     out.push_back(Finding{"fat32.fsinfo",
                           Severity::kWarning,
                           row.row.lba,
@@ -140,7 +140,7 @@ void CheckFat32FsInfo(ReportState& state, const BootRowRecord& row, const BootVo
                           ""});
     return;
   }
-  const ByteView sector = bytes->From(span->within);
+  const ByteView sector = bytes.From(span->within);
   // The three signatures, at 0, 484 and 508.
   struct Mark {
     std::size_t at;

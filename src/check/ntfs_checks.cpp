@@ -30,13 +30,13 @@ void CheckNtfsBackup(ReportState& state, const BootRowRecord& row, const BootVol
   };
   const char* const hint =
       "ntfsfix copies the primary boot sector there (ntfsfix -n shows what it would do)";
-  const std::optional<ByteView> bytes = ReadSpan(state, *span);
-  if (!bytes) {
+  const ByteView bytes = ReadBesideRow(state, span->lba, span->sectors);
+  if (bytes.size == 0) {
     out.push_back(Finding{
         "ntfs.backup", Severity::kError, span->lba, {}, where() + " could not be read", "", "", ""});
     return;
   }
-  const ByteView backup = bytes->From(span->within);
+  const ByteView backup = bytes.From(span->within);
   // The "NTFS    " mark at 3.
   if (!backup.Matches(boot_sector::kOemName, "NTFS    ", 8)) {
     out.push_back(Finding{"ntfs.backup", Severity::kError, span->lba,

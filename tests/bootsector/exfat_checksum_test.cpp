@@ -12,7 +12,7 @@
 namespace disklens {
 namespace {
 
-// As the exFAT specification writes BootChecksum: every byte of sectors 0 to
+// BootChecksum as Microsoft publishes it for exFAT: every byte of sectors 0 to
 // 10 but VolumeFlags (106, 107) and PercentInUse (112).
 std::uint32_t Reference(const std::vector<std::uint8_t>& region, std::uint32_t sectorSize) {
   std::uint32_t sum = 0;

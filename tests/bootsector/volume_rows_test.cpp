@@ -88,6 +88,17 @@ struct RegionCase {
 
 class ExfatRegion : public testing::TestWithParam<RegionCase> {};
 
+// The row's boot regions as a sound volume of `ss`-byte sectors and checksum `sum` gives them.
+void ExpectSoundRegion(const nlohmann::json& row, std::uint32_t sum, std::size_t ss) {
+  const nlohmann::json& region = row.at("boot_region");
+  EXPECT_EQ(region.at("sector_size"), ss);
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(sum));
+  EXPECT_EQ(region.at("main_checksum"),
+            nlohmann::json({{"computed", hex}, {"stored", hex}, {"holds", true}}));
+  EXPECT_EQ(region.at("backup_checksum").at("holds"), true);
+}
+
 // The checksum sits in sector 11 of the volume's own sectors, wherever those
 // fall on the disk's; the extra read is one, behind the boot sector, and the
 // text's pass does not make it.
@@ -127,14 +138,8 @@ TEST_P(ExfatRegion, IsReadOnceForTheJsonAndNeverForTheText) {
     next = call.position + call.size;
   }
   EXPECT_EQ(next, (kStart + diskSectors) * c.diskSector);
-  const nlohmann::json& region = row.at("boot_region");
-  EXPECT_EQ(region.at("sector_size"), ss);
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(sum));
-  EXPECT_EQ(region.at("main_checksum"),
-            nlohmann::json({{"computed", hex}, {"stored", hex}, {"holds", true}}));
-  EXPECT_EQ(region.at("backup_checksum").at("holds"), true);
-  EXPECT_TRUE(region.at("backup_differing_fields").empty());
+  ExpectSoundRegion(row, sum, ss);
+  EXPECT_TRUE(row.at("boot_region").at("backup_differing_fields").empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, ExfatRegion,
@@ -171,14 +176,7 @@ TEST_P(ExfatRegion, InAProbedGptPartitionComesWithItsBootSector) {
   const nlohmann::json row = Row(DiskJson());
   const std::vector<FakeCall> reads = p.Calls("ReadFile");
 
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "0x%08X",
-                static_cast<unsigned>(test::OwnExfatChecksum(volume.data(), ss)));
-  const nlohmann::json& region = row.at("boot_region");
-  EXPECT_EQ(region.at("sector_size"), ss);
-  EXPECT_EQ(region.at("main_checksum"),
-            nlohmann::json({{"computed", hex}, {"stored", hex}, {"holds", true}}));
-  EXPECT_EQ(region.at("backup_checksum").at("holds"), true);
+  ExpectSoundRegion(row, test::OwnExfatChecksum(volume.data(), ss), ss);
 
   const std::uint64_t diskSectors = (24 * ss + c.diskSector - 1) / c.diskSector;
   const std::uint64_t aheadSectors = (24 * 512 + c.diskSector - 1) / c.diskSector;
